@@ -1,0 +1,152 @@
+#include "Controls.h"
+
+#include <QKeyEvent>
+
+namespace vemtaro::platform {
+
+int keyAsciiOf(const QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Delete:
+        return 0;
+    default:
+        break;
+    }
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return 0;
+    const QString text = event->text();
+    if (text.size() != 1 || !text.at(0).isPrint())
+        return 0;
+    return text.at(0).unicode();
+}
+
+bool TextControl::filterKey(QKeyEvent* event)
+{
+    int code = keyAsciiOf(event);
+    if (code == 0 || !KeyPress)
+        return false;
+    const int typed = code;
+    KeyPress(code);
+    if (code == typed)
+        return false;
+    if (code != 0 && code != 8 && code != 13)
+        typeCharacter(QChar(char16_t(code)));
+    event->accept();
+    return true;
+}
+
+TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (Change)
+            Change();
+    });
+}
+
+void TextBox::keyPressEvent(QKeyEvent* event)
+{
+    if (!filterKey(event))
+        QLineEdit::keyPressEvent(event);
+}
+
+void TextBox::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    if (GotFocus)
+        GotFocus();
+}
+
+void TextBox::focusOutEvent(QFocusEvent* event)
+{
+    QLineEdit::focusOutEvent(event);
+    if (LostFocus)
+        LostFocus();
+}
+
+MultiLineTextBox::MultiLineTextBox(QWidget* parent) : QPlainTextEdit(parent)
+{
+    setTabChangesFocus(true);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (Change)
+            Change();
+    });
+}
+
+void MultiLineTextBox::setText(const QString& text)
+{
+    if (text != toPlainText())
+        setPlainText(text);
+}
+
+void MultiLineTextBox::setSelStart(int start)
+{
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(start);
+    setTextCursor(cursor);
+}
+
+void MultiLineTextBox::setSelLength(int length)
+{
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(cursor.position() + length, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+void MultiLineTextBox::keyPressEvent(QKeyEvent* event)
+{
+    if (!filterKey(event))
+        QPlainTextEdit::keyPressEvent(event);
+}
+
+void MultiLineTextBox::focusInEvent(QFocusEvent* event)
+{
+    QPlainTextEdit::focusInEvent(event);
+    if (GotFocus)
+        GotFocus();
+}
+
+void MultiLineTextBox::focusOutEvent(QFocusEvent* event)
+{
+    QPlainTextEdit::focusOutEvent(event);
+    if (LostFocus)
+        LostFocus();
+}
+
+CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent)
+{
+    setAutoDefault(false);
+    connect(this, &QPushButton::clicked, this, [this] {
+        if (Click)
+            Click();
+    });
+}
+
+OptionButton::OptionButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent)
+{
+    connect(this, &QRadioButton::toggled, this, [this](bool on) {
+        if (on && Click)
+            Click();
+    });
+}
+
+ComboBox::ComboBox(QWidget* parent) : QComboBox(parent)
+{
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+}
+
+Label::Label(const QString& caption, QWidget* parent) : QLabel(caption, parent)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+Frame::Frame(const QString& caption, QWidget* parent) : QGroupBox(caption, parent) {}
+
+} // namespace vemtaro::platform

@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <functional>
+
+class QKeyEvent;
+
+namespace vemtaro::platform {
+
+/// The character code a key filter sees for a typed key: the character's code (the 16-bit
+/// unit), 8 for Backspace, 13 for Enter; 0 for a key that types no character (arrows, Tab,
+/// Delete, shortcuts), which no filter sees.
+int keyAsciiOf(const QKeyEvent* event);
+
+/// The events a text box raises, as hooks a window sets. All run synchronously on the GUI
+/// thread: Change runs before the text setting that caused it returns, whether the clerk typed
+/// or code set the text; setting a box to the text it already holds raises nothing.
+/// KeyPress receives the character code by reference: setting it to 0 discards the key,
+/// another value types that character instead.
+class TextControl {
+public:
+    virtual ~TextControl() = default;
+
+    std::function<void(int& keyAscii)> KeyPress;
+    std::function<void()> Change;
+    std::function<void()> GotFocus;
+    std::function<void()> LostFocus;
+
+    virtual QString text() const = 0;
+    virtual void setText(const QString& text) = 0;
+    virtual int selStart() const = 0;
+    /// Puts the caret at `start` with nothing selected.
+    virtual void setSelStart(int start) = 0;
+    /// Selects `length` characters from the caret position set with setSelStart().
+    virtual void setSelLength(int length) = 0;
+    virtual QWidget* widget() = 0;
+
+protected:
+    /// Runs KeyPress for `event`; true when the event was consumed (discarded or replaced).
+    bool filterKey(QKeyEvent* event);
+    virtual void typeCharacter(QChar c) = 0;
+};
+
+/// A single-line text box.
+class TextBox : public QLineEdit, public TextControl {
+public:
+    explicit TextBox(QWidget* parent = nullptr);
+    QString text() const override { return QLineEdit::text(); }
+    void setText(const QString& text) override { QLineEdit::setText(text); }
+    int selStart() const override { return cursorPosition(); }
+    void setSelStart(int start) override { setCursorPosition(start); }
+    void setSelLength(int length) override { setSelection(cursorPosition(), length); }
+    QWidget* widget() override { return this; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void typeCharacter(QChar c) override { insert(QString(c)); }
+};
+
+/// A multi-line text box; Tab moves the focus on, as in every other box.
+class MultiLineTextBox : public QPlainTextEdit, public TextControl {
+public:
+    explicit MultiLineTextBox(QWidget* parent = nullptr);
+    QString text() const override { return toPlainText(); }
+    void setText(const QString& text) override;
+    int selStart() const override { return textCursor().position(); }
+    void setSelStart(int start) override;
+    void setSelLength(int length) override;
+    QWidget* widget() override { return this; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void typeCharacter(QChar c) override { insertPlainText(QString(c)); }
+};
+
+/// A command button; Click runs on a mouse click, Space, Enter while it has the focus, and
+/// when its window presses it as the default button.
+class CommandButton : public QPushButton {
+public:
+    explicit CommandButton(const QString& caption, QWidget* parent = nullptr);
+    std::function<void()> Click;
+};
+
+/// An option button; Click runs when it becomes the selected one of its group.
+class OptionButton : public QRadioButton {
+public:
+    explicit OptionButton(const QString& caption, QWidget* parent = nullptr);
+    std::function<void()> Click;
+};
+
+/// An editable combo box whose text is read and set like a text box's.
+class ComboBox : public QComboBox {
+public:
+    explicit ComboBox(QWidget* parent = nullptr);
+    QString text() const { return currentText(); }
+    void setText(const QString& text) { setEditText(text); }
+};
+
+/// A label drawn on its window's background.
+class Label : public QLabel {
+public:
+    explicit Label(const QString& caption, QWidget* parent = nullptr);
+};
+
+/// A captioned frame grouping option buttons.
+class Frame : public QGroupBox {
+public:
+    explicit Frame(const QString& caption, QWidget* parent = nullptr);
+};
+
+} // namespace vemtaro::platform
