@@ -1,0 +1,96 @@
+#include "JetFunctions.h"
+
+#include "DbError.h"
+#include "JetPattern.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <sqlite3.h>
+
+namespace vemtaro::db {
+
+namespace {
+
+void deletePattern(void* pattern)
+{
+    delete static_cast<JetPattern*>(pattern);
+}
+
+void jetLike(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    sqlite3_value* const patternValue = arguments[0];
+    sqlite3_value* const value = arguments[1];
+    if (sqlite3_value_type(patternValue) == SQLITE_NULL ||
+        sqlite3_value_type(value) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* pattern = static_cast<const JetPattern*>(sqlite3_get_auxdata(context, 0));
+    std::unique_ptr<JetPattern> compiled;
+    if (!pattern) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(patternValue));
+        const int size = sqlite3_value_bytes(patternValue);
+        try {
+            compiled = std::make_unique<JetPattern>(std::string_view(text ? text : "", size));
+        } catch (const DbError& error) {
+            sqlite3_result_error(context, error.description().toUtf8().constData(), -1);
+            return;
+        } catch (const std::bad_alloc&) {
+            sqlite3_result_error_nomem(context);
+            return;
+        }
+        pattern = compiled.get();
+    }
+    bool matched = true;
+    if (!pattern->matchesAnyText()) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+        const int size = sqlite3_value_bytes(value);
+        matched = pattern->matches(std::string_view(text ? text : "", size));
+    }
+    sqlite3_result_int(context, matched ? 1 : 0);
+    // Last, as the engine may drop the pattern at once when the argument is not constant.
+    if (compiled)
+        sqlite3_set_auxdata(context, 0, compiled.release(), &deletePattern);
+}
+
+int collateJetText(void*, int sizeA, const void* a, int sizeB, const void* b)
+{
+    return compareJetText(std::string_view(static_cast<const char*>(a), sizeA),
+                          std::string_view(static_cast<const char*>(b), sizeB));
+}
+
+} // namespace
+
+int compareJetText(std::string_view a, std::string_view b) noexcept
+{
+    auto p = reinterpret_cast<const unsigned char*>(a.data());
+    auto q = reinterpret_cast<const unsigned char*>(b.data());
+    const auto endP = p + a.size();
+    const auto endQ = q + b.size();
+    while (p < endP && q < endQ) {
+        const char32_t c = foldCase(decodeUtf8(p, endP));
+        const char32_t d = foldCase(decodeUtf8(q, endQ));
+        if (c != d)
+            return c < d ? -1 : 1;
+    }
+    if (p < endP || q < endQ)
+        return p < endP ? 1 : -1;
+    const int bytes = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
+    if (bytes != 0)
+        return bytes;
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+void registerJetFunctions(sqlite3* db)
+{
+    if (sqlite3_create_function_v2(db, "jet_like", 2,
+                                   SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                   &jetLike, nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_create_collation_v2(db, "jet_text", SQLITE_UTF8, nullptr, &collateJetText,
+                                    nullptr) != SQLITE_OK)
+        throw DbError(QStringLiteral("No se pueden preparar las funciones de búsqueda: %1")
+                          .arg(QString::fromUtf8(sqlite3_errmsg(db))));
+}
+
+} // namespace vemtaro::db

@@ -1,0 +1,401 @@
+#include "JetQuery.h"
+
+#include "Connection.h"
+#include "DbError.h"
+#include "JetPattern.h"
+
+namespace vemtaro::db {
+
+namespace {
+
+// Bounds far above anything the search windows build, so that a hostile text can neither
+// exhaust the parser's stack nor the engine's own limits.
+constexpr qsizetype maxTextLength = 100000;
+constexpr int maxNesting = 32;
+constexpr int maxConditions = 100;
+constexpr int maxOrderFields = 16;
+
+enum class Kind {
+    Word,
+    Bracketed,
+    String,
+    Symbol,
+    UnterminatedString,
+    UnterminatedName,
+    Invalid,
+    End
+};
+
+struct Token {
+    Kind kind = Kind::End;
+    QString text; ///< a word, a bracketed name's content, a literal's value, a symbol
+    qsizetype start = 0;
+    qsizetype length = 0;
+};
+
+// Cuts a piece of the query text short for an error description.
+QString shortened(const QString& text)
+{
+    constexpr int longest = 40;
+    return text.size() <= longest ? text : text.left(longest) + QChar(0x2026);
+}
+
+QString quotedName(const QString& identifier)
+{
+    return QLatin1Char('"') +
+           QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
+
+std::vector<Token> tokenize(const QString& text)
+{
+    std::vector<Token> tokens;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (true) {
+        while (i < n && text[i].isSpace())
+            ++i;
+        Token token;
+        token.start = i;
+        if (i == n) {
+            tokens.push_back(token);
+            return tokens;
+        }
+        const QChar c = text[i];
+        if (isWordChar(c)) {
+            token.kind = Kind::Word;
+            while (i < n && isWordChar(text[i]))
+                ++i;
+            token.text = text.mid(token.start, i - token.start);
+        } else if (c == QLatin1Char('\'')) {
+            token.kind = Kind::UnterminatedString;
+            for (++i; i < n; ++i) {
+                if (text[i] != QLatin1Char('\''))
+                    token.text += text[i];
+                else if (i + 1 < n && text[i + 1] == QLatin1Char('\''))
+                    token.text += text[++i]; // '' stands for one quote
+                else {
+                    token.kind = Kind::String;
+                    ++i;
+                    break;
+                }
+            }
+        } else if (c == QLatin1Char('[')) {
+            const qsizetype close = text.indexOf(QLatin1Char(']'), i + 1);
+            token.kind = close < 0 ? Kind::UnterminatedName : Kind::Bracketed;
+            i = close < 0 ? n : close + 1;
+            token.text = text.mid(token.start + 1, (close < 0 ? n : close) - token.start - 1);
+        } else {
+            token.kind = QStringLiteral("*,();").contains(c) ? Kind::Symbol : Kind::Invalid;
+            token.text = c;
+            ++i;
+        }
+        token.length = i - token.start;
+        tokens.push_back(token);
+        if (token.kind == Kind::Invalid || token.kind == Kind::UnterminatedString ||
+            token.kind == Kind::UnterminatedName) {
+            tokens.push_back(Token{Kind::End, {}, n, 0});
+            return tokens; // nothing after it can be read with confidence
+        }
+    }
+}
+
+const char* const keywords[] = {"SELECT", "FROM",  "WHERE", "AND", "OR",  "NOT",
+                                "LIKE",   "ORDER", "BY",    "ASC", "DESC"};
+
+class Parser {
+public:
+    Parser(const Connection& db, const QString& text)
+        : m_db(db), m_text(text), m_tokens(tokenize(text))
+    {
+    }
+
+    CompiledQuery parse()
+    {
+        if (isName(peek()) &&
+            (peek(1).kind == Kind::End || (isSymbol(peek(1), ';') && peek(2).kind == Kind::End))) {
+            m_query.table = table();
+            m_query.keySql =
+                QStringLiteral("SELECT %1 FROM %2 ORDER BY %1")
+                    .arg(quotedName(m_query.table->keyColumn), quotedName(m_query.table->name));
+            return m_query;
+        }
+        if (!isKeyword(peek(), "SELECT")) {
+            if (peek().kind == Kind::End)
+                throw DbError(QStringLiteral("La consulta está vacía."));
+            checkReadable(peek());
+            throw DbError(QStringLiteral("Solo se admiten consultas de lectura (SELECT): no se "
+                                         "permite «%1».")
+                              .arg(shortened(source(peek()))));
+        }
+        take();
+        if (!isSymbol(peek(), '*')) {
+            checkReadable(peek());
+            throw DbError(QStringLiteral("Solo se admite SELECT * (todos los campos)."));
+        }
+        take();
+        expectKeyword("FROM");
+        m_query.table = table();
+
+        QString sql =
+            QStringLiteral("SELECT %1 FROM %2")
+                .arg(quotedName(m_query.table->keyColumn), quotedName(m_query.table->name));
+        if (isKeyword(peek(), "WHERE")) {
+            take();
+            sql += QStringLiteral(" WHERE ") + condition(0);
+        }
+        sql += QStringLiteral(" ORDER BY ");
+        if (isKeyword(peek(), "ORDER")) {
+            take();
+            expectKeyword("BY");
+            sql += ordering();
+        }
+        sql += quotedName(m_query.table->keyColumn);
+        finish();
+        m_query.keySql = sql;
+        return m_query;
+    }
+
+private:
+    const Token& peek(size_t ahead = 0) const
+    {
+        return m_tokens[std::min(m_next + ahead, m_tokens.size() - 1)];
+    }
+    const Token& take()
+    {
+        const Token& token = peek();
+        checkReadable(token);
+        if (m_next + 1 < m_tokens.size())
+            ++m_next;
+        return token;
+    }
+
+    static bool isSymbol(const Token& token, char symbol)
+    {
+        return token.kind == Kind::Symbol && token.text == QLatin1Char(symbol);
+    }
+    static bool isKeyword(const Token& token, const char* keyword)
+    {
+        return token.kind == Kind::Word &&
+               token.text.compare(QLatin1String(keyword), Qt::CaseInsensitive) == 0;
+    }
+    static bool isName(const Token& token)
+    {
+        if (token.kind == Kind::Bracketed)
+            return true;
+        if (token.kind != Kind::Word)
+            return false;
+        for (const char* keyword : keywords)
+            if (isKeyword(token, keyword))
+                return false;
+        return true;
+    }
+
+    QString source(const Token& token) const { return m_text.mid(token.start, token.length); }
+
+    // Tokens that no grammar rule accepts, reported where the reading reaches them.
+    void checkReadable(const Token& token) const
+    {
+        switch (token.kind) {
+        case Kind::UnterminatedString:
+            throw DbError(QStringLiteral("Falta la comilla de cierre del texto «%1».")
+                              .arg(shortened(source(token))));
+        case Kind::UnterminatedName:
+            throw DbError(QStringLiteral("Falta el corchete de cierre del nombre «%1».")
+                              .arg(shortened(source(token))));
+        case Kind::Invalid:
+            throw DbError(QStringLiteral("Error de sintaxis: carácter no admitido «%1»%2.")
+                              .arg(token.text, after()));
+        default:
+            break;
+        }
+    }
+
+    QString after() const
+    {
+        if (m_next == 0)
+            return {};
+        return QStringLiteral(" después de «%1»").arg(shortened(source(m_tokens[m_next - 1])));
+    }
+
+    [[noreturn]] void syntaxError(const QString& expected) const
+    {
+        const Token& token = peek();
+        checkReadable(token);
+        if (token.kind == Kind::Word && isSymbol(peek(1), '('))
+            throw DbError(QStringLiteral("No se admiten llamadas a funciones («%1»).")
+                              .arg(shortened(token.text)));
+        if (token.kind == Kind::End)
+            throw DbError(QStringLiteral("Error de sintaxis: falta %1%2.").arg(expected, after()));
+        throw DbError(QStringLiteral("Error de sintaxis: se esperaba %1 en lugar de «%2»%3.")
+                          .arg(expected, shortened(source(token)), after()));
+    }
+
+    void expectKeyword(const char* keyword)
+    {
+        if (!isKeyword(peek(), keyword))
+            syntaxError(QLatin1String(keyword));
+        take();
+    }
+
+    void finish()
+    {
+        if (isSymbol(peek(), ';')) {
+            take();
+            if (peek().kind != Kind::End) {
+                checkReadable(peek());
+                throw DbError(
+                    QStringLiteral("Solo se admite una instrucción: sobra «%1» después de «;».")
+                        .arg(shortened(source(peek()))));
+            }
+        }
+        if (peek().kind != Kind::End)
+            syntaxError(QStringLiteral("AND, OR u ORDER BY"));
+    }
+
+    // The system table named by the next token.
+    const TableSchema* table()
+    {
+        if (!isName(peek()))
+            syntaxError(QStringLiteral("el nombre de una tabla"));
+        const Token& token = take();
+        const TableSchema* table = m_db.table(token.text);
+        if (!table)
+            throw DbError(
+                QStringLiteral("No se reconoce la tabla «%1».").arg(shortened(token.text)));
+        return table;
+    }
+
+    // The field named by the next token; `expected` words the error when there is none.
+    int field(const QString& expected)
+    {
+        const Token& token = peek();
+        if (!isName(token) || isSymbol(peek(1), '('))
+            syntaxError(expected);
+        take();
+        const int index = m_query.table->columnIndex(token.text);
+        if (index < 0)
+            throw DbError(QStringLiteral("El campo «%1» no existe en la tabla «%2».")
+                              .arg(shortened(token.text), m_query.table->name));
+        return index;
+    }
+
+    QString condition(int depth)
+    {
+        QString sql = conjunction(depth);
+        while (isKeyword(peek(), "OR")) {
+            take();
+            sql += QStringLiteral(" OR ") + conjunction(depth);
+        }
+        return sql;
+    }
+
+    QString conjunction(int depth)
+    {
+        QString sql = negation(depth);
+        while (isKeyword(peek(), "AND")) {
+            take();
+            sql += QStringLiteral(" AND ") + negation(depth);
+        }
+        return sql;
+    }
+
+    QString negation(int depth)
+    {
+        if (depth >= maxNesting)
+            throw DbError(
+                QStringLiteral("La condición anida demasiados NOT o paréntesis (máximo %1).")
+                    .arg(maxNesting));
+        if (isKeyword(peek(), "NOT")) {
+            take();
+            return QStringLiteral("NOT ") + negation(depth + 1);
+        }
+        if (isSymbol(peek(), '(')) {
+            take();
+            if (isKeyword(peek(), "SELECT"))
+                throw DbError(QStringLiteral("No se admiten subconsultas."));
+            const QString inner = condition(depth + 1);
+            if (!isSymbol(peek(), ')'))
+                syntaxError(QStringLiteral("«)»"));
+            take();
+            return QLatin1Char('(') + inner + QLatin1Char(')');
+        }
+        return like();
+    }
+
+    // <field> [NOT] LIKE '<pattern>'
+    QString like()
+    {
+        const int index = field(QStringLiteral("el nombre de un campo"));
+        const bool negated = isKeyword(peek(), "NOT");
+        if (negated)
+            take();
+        expectKeyword("LIKE");
+        if (peek().kind != Kind::String)
+            syntaxError(QStringLiteral("un patrón entre comillas"));
+        const QByteArray pattern = take().text.toUtf8();
+        JetPattern{
+            std::string_view(pattern.constData(), size_t(pattern.size()))}; // throws if malformed
+        if (++m_conditions > maxConditions)
+            throw DbError(QStringLiteral("La consulta tiene demasiadas condiciones (máximo %1).")
+                              .arg(maxConditions));
+        m_query.parameters.push_back(pattern);
+        return QStringLiteral("%1jet_like(?%2, %3)")
+            .arg(negated ? QStringLiteral("NOT ") : QString())
+            .arg(m_query.parameters.size())
+            .arg(quotedName(m_query.table->columns[index]));
+    }
+
+    // <field> [ASC|DESC] {, <field> [ASC|DESC]}, each followed by ", " for the key that ends
+    // every ordering.
+    QString ordering()
+    {
+        QString sql;
+        for (int count = 1;; ++count) {
+            if (count > maxOrderFields)
+                throw DbError(QStringLiteral("Demasiados campos de ordenación (máximo %1).")
+                                  .arg(maxOrderFields));
+            if (peek().kind == Kind::End)
+                throw DbError(
+                    QStringLiteral("Falta el campo de ordenación después de «%1».")
+                        .arg(count == 1 ? QStringLiteral("ORDER BY") : QStringLiteral(",")));
+            const int index = field(QStringLiteral("un campo de ordenación"));
+            sql += quotedName(m_query.table->columns[index]);
+            if (!m_query.table->numeric[index])
+                sql += QStringLiteral(" COLLATE jet_text");
+            if (isKeyword(peek(), "DESC")) {
+                take();
+                sql += QStringLiteral(" DESC");
+            } else if (isKeyword(peek(), "ASC")) {
+                take();
+            }
+            sql += QStringLiteral(", ");
+            if (!isSymbol(peek(), ','))
+                return sql;
+            take();
+        }
+    }
+
+    const Connection& m_db;
+    const QString& m_text;
+    std::vector<Token> m_tokens;
+    size_t m_next = 0;
+    int m_conditions = 0;
+    CompiledQuery m_query;
+};
+
+} // namespace
+
+CompiledQuery compileQuery(const Connection& db, const QString& text)
+{
+    if (text.size() > maxTextLength)
+        throw DbError(QStringLiteral("La consulta es demasiado larga (máximo %1 caracteres).")
+                          .arg(maxTextLength));
+    return Parser(db, text).parse();
+}
+
+} // namespace vemtaro::db
