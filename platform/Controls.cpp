@@ -1,6 +1,9 @@
 #include "Controls.h"
 
+#include "Look.h"
+
 #include <QKeyEvent>
+#include <QPainter>
 
 namespace vemtaro::platform {
 
@@ -148,5 +151,20 @@ Label::Label(const QString& caption, QWidget* parent) : QLabel(caption, parent)
 }
 
 Frame::Frame(const QString& caption, QWidget* parent) : QGroupBox(caption, parent) {}
+
+Line::Line(int x1, int y1, int x2, int y2, int width, QWidget* parent)
+    : QWidget(parent), m_width(qMax(1, width))
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    const QPoint from(twips(qMin(x1, x2)), twips(qMin(y1, y2)));
+    const QPoint to(twips(qMax(x1, x2)), twips(qMax(y1, y2)));
+    setGeometry(QRect(from, to).adjusted(0, 0, m_width - 1, m_width - 1));
+}
+
+void Line::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::WindowText));
+}
 
 } // namespace vemtaro::platform

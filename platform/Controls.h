@@ -118,4 +118,17 @@ public:
     explicit Frame(const QString& caption, QWidget* parent = nullptr);
 };
 
+/// A straight line drawn on its window, horizontal or vertical, given by its two ends in twips
+/// relative to the window's client area.
+class Line : public QWidget {
+public:
+    Line(int x1, int y1, int x2, int y2, int width, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int m_width;
+};
+
 } // namespace vemtaro::platform
