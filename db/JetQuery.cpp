@@ -144,18 +144,21 @@ public:
         QString sql =
             QStringLiteral("SELECT %1 FROM %2")
                 .arg(quotedName(m_query.table->keyColumn), quotedName(m_query.table->name));
+        QString expected = QStringLiteral("WHERE u ORDER BY");
         if (isKeyword(peek(), "WHERE")) {
             take();
             sql += QStringLiteral(" WHERE ") + condition(0);
+            expected = QStringLiteral("AND, OR u ORDER BY");
         }
         sql += QStringLiteral(" ORDER BY ");
         if (isKeyword(peek(), "ORDER")) {
             take();
             expectKeyword("BY");
             sql += ordering();
+            expected = QStringLiteral("«,» o el final de la consulta");
         }
         sql += quotedName(m_query.table->keyColumn);
-        finish();
+        finish(expected);
         m_query.keySql = sql;
         return m_query;
     }
@@ -209,7 +212,11 @@ private:
                               .arg(shortened(source(token))));
         case Kind::Invalid:
             throw DbError(QStringLiteral("Error de sintaxis: carácter no admitido «%1»%2.")
-                              .arg(token.text, after()));
+                              .arg(token.text[0].isPrint()
+                                       ? token.text
+                                       : QStringLiteral("U+%1").arg(token.text[0].unicode(), 4, 16,
+                                                                    QLatin1Char('0')),
+                                   after()));
         default:
             break;
         }
@@ -226,9 +233,6 @@ private:
     {
         const Token& token = peek();
         checkReadable(token);
-        if (token.kind == Kind::Word && isSymbol(peek(1), '('))
-            throw DbError(QStringLiteral("No se admiten llamadas a funciones («%1»).")
-                              .arg(shortened(token.text)));
         if (token.kind == Kind::End)
             throw DbError(QStringLiteral("Error de sintaxis: falta %1%2.").arg(expected, after()));
         throw DbError(QStringLiteral("Error de sintaxis: se esperaba %1 en lugar de «%2»%3.")
@@ -242,7 +246,8 @@ private:
         take();
     }
 
-    void finish()
+    // The optional closing `;` and the end; `expected` words what else could have followed.
+    void finish(const QString& expected)
     {
         if (isSymbol(peek(), ';')) {
             take();
@@ -254,7 +259,7 @@ private:
             }
         }
         if (peek().kind != Kind::End)
-            syntaxError(QStringLiteral("AND, OR u ORDER BY"));
+            syntaxError(expected);
     }
 
     // The system table named by the next token.
@@ -274,8 +279,11 @@ private:
     int field(const QString& expected)
     {
         const Token& token = peek();
-        if (!isName(token) || isSymbol(peek(1), '('))
+        if (!isName(token))
             syntaxError(expected);
+        if (isSymbol(peek(1), '('))
+            throw DbError(QStringLiteral("No se admiten llamadas a funciones («%1»).")
+                              .arg(shortened(token.text)));
         take();
         const int index = m_query.table->columnIndex(token.text);
         if (index < 0)
