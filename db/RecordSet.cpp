@@ -1,0 +1,657 @@
+#include "RecordSet.h"
+
+#include "Connection.h"
+#include "DbError.h"
+#include "JetQuery.h"
+#include "RowCache.h"
+
+#include <QRegularExpression>
+#include <QtNumeric>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace vemtaro::db {
+namespace {
+
+using Row = RowCache::Row;
+
+DbError noCurrentRecord()
+{
+    return DbError(QStringLiteral("No hay ningún registro activo."));
+}
+
+/// The Spanish description of the last failure on `db`.
+DbError engineFailure(sqlite3* db)
+{
+    const int code = sqlite3_extended_errcode(db);
+    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return DbError(QStringLiteral("La base de datos está en uso por otro programa; "
+                                      "inténtelo de nuevo en unos momentos."));
+    case SQLITE_CONSTRAINT:
+        // A trigger's RAISE carries the text its author wrote for the clerk.
+        if (code == SQLITE_CONSTRAINT_TRIGGER)
+            return DbError(message);
+        return DbError(QStringLiteral("El registro no cumple una regla de la base de datos (%1).")
+                           .arg(message));
+    case SQLITE_READONLY:
+        return DbError(QStringLiteral("No se puede escribir en la base de datos: es de solo "
+                                      "lectura."));
+    case SQLITE_FULL:
+        return DbError(QStringLiteral("No se pudo guardar: el disco está lleno."));
+    default:
+        return DbError(QStringLiteral("Error de la base de datos: %1").arg(message));
+    }
+}
+
+QString quoted(const QString& identifier)
+{
+    return QLatin1Char('"') +
+           QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+/// A prepared statement, reset after each use so it can be run again.
+class Statement {
+public:
+    Statement() = default;
+    Statement(sqlite3* db, const QString& sql, bool persistent) : m_db(db)
+    {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v3(db, text.constData(), int(text.size()),
+                               persistent ? SQLITE_PREPARE_PERSISTENT : 0, &m_stmt,
+                               nullptr) != SQLITE_OK)
+            throw engineFailure(db);
+    }
+    Statement(Statement&& other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt)
+    {
+        other.m_stmt = nullptr;
+    }
+    Statement& operator=(Statement&& other) noexcept
+    {
+        std::swap(m_db, other.m_db);
+        std::swap(m_stmt, other.m_stmt);
+        return *this;
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+
+    sqlite3_stmt* get() const { return m_stmt; }
+
+    /// Steps once: true for a row, false when done; throws on failure.
+    bool step() const
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE)
+            return false;
+        throw engineFailure(m_db);
+    }
+    void reset() const
+    {
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+/// Resets a statement however the scope is left.
+struct ResetOnExit {
+    const Statement& statement;
+    ~ResetOnExit() { statement.reset(); }
+};
+
+QVariant columnValue(sqlite3_stmt* stmt, int column)
+{
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(stmt, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(stmt, column));
+    case SQLITE_TEXT:
+        return QVariant(
+            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
+                              sqlite3_column_bytes(stmt, column)));
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
+                                   sqlite3_column_bytes(stmt, column)));
+    default:
+        return QVariant();
+    }
+}
+
+/// A pending field value as it is to be stored: null, a whole number, a decimal or a text.
+struct StoredValue {
+    enum Kind { Null, Integer, Real, Text } kind = Null;
+    qint64 integer = 0;
+    double real = 0;
+    QByteArray text;
+};
+
+bool isEmptyValue(const QVariant& value)
+{
+    return value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isEmpty());
+}
+
+/// Reads a numeric field's value; nullopt when it is not a number.
+std::optional<StoredValue> numericValue(const QVariant& value)
+{
+    StoredValue stored;
+    bool ok = false;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Bool:
+        stored.kind = StoredValue::Integer;
+        stored.integer = value.toLongLong();
+        return stored;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        stored.kind = StoredValue::Real;
+        stored.real = value.toDouble();
+        return qIsFinite(stored.real) ? std::optional(stored) : std::nullopt;
+    default:
+        break;
+    }
+    const QString text = value.toString().trimmed();
+    if (text.isEmpty())
+        return StoredValue{};
+    stored.integer = text.toLongLong(&ok);
+    if (ok) {
+        stored.kind = StoredValue::Integer;
+        return stored;
+    }
+    // A decimal with a comma or a point, no group separators and no exponent.
+    static const QRegularExpression decimal(QStringLiteral("^[+-]?(\\d+([.,]\\d*)?|[.,]\\d+)$"));
+    if (!decimal.match(text).hasMatch())
+        return std::nullopt;
+    stored.real = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    stored.kind = StoredValue::Real;
+    return stored;
+}
+
+void bindValue(sqlite3_stmt* stmt, int parameter, const StoredValue& value)
+{
+    switch (value.kind) {
+    case StoredValue::Null:
+        sqlite3_bind_null(stmt, parameter);
+        break;
+    case StoredValue::Integer:
+        sqlite3_bind_int64(stmt, parameter, value.integer);
+        break;
+    case StoredValue::Real:
+        sqlite3_bind_double(stmt, parameter, value.real);
+        break;
+    case StoredValue::Text:
+        sqlite3_bind_text(stmt, parameter, value.text.constData(), int(value.text.size()),
+                          SQLITE_TRANSIENT);
+        break;
+    }
+}
+
+/// Whether two field values read the same to the clerk (a null and an empty text do).
+bool sameText(const QVariant& a, const QVariant& b)
+{
+    const bool aEmpty = isEmptyValue(a);
+    const bool bEmpty = isEmptyValue(b);
+    if (aEmpty || bEmpty)
+        return aEmpty == bEmpty;
+    return a.toString() == b.toString();
+}
+
+/// The statements a record set runs on its table, prepared once per table.
+struct TableStatements {
+    Statement selectRow, insertRow, updateRow, deleteRow;
+
+    static TableStatements prepare(sqlite3* db, const TableSchema& schema)
+    {
+        QStringList columns, parameters, assignments;
+        for (int i = 0; i < schema.columns.size(); ++i) {
+            columns << quoted(schema.columns[i]);
+            parameters << QStringLiteral("?%1").arg(i + 1);
+            assignments << QStringLiteral("%1 = ?%2").arg(quoted(schema.columns[i])).arg(i + 1);
+        }
+        const QString fields = columns.join(QStringLiteral(", "));
+        const QString name = quoted(schema.name);
+        const QString key = quoted(schema.keyColumn);
+        return {
+            Statement(db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1").arg(fields, name, key),
+                      true),
+            Statement(db,
+                      QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                          .arg(name, fields, parameters.join(QStringLiteral(", "))),
+                      true),
+            Statement(db,
+                      QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?%4")
+                          .arg(name, assignments.join(QStringLiteral(", ")), key)
+                          .arg(schema.columns.size() + 1),
+                      true),
+            Statement(db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?1").arg(name, key), true),
+        };
+    }
+};
+
+/// One write in a transaction of its own: rolled back unless commit() was reached.
+class WriteTransaction {
+public:
+    explicit WriteTransaction(sqlite3* db) : m_db(db)
+    {
+        if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw engineFailure(db);
+    }
+    ~WriteTransaction()
+    {
+        if (!m_committed)
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    void commit()
+    {
+        if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw engineFailure(m_db);
+        m_committed = true;
+    }
+
+private:
+    sqlite3* m_db;
+    bool m_committed = false;
+};
+
+} // namespace
+
+struct RecordSet::Impl {
+    Impl(RecordSet& owner, Connection& db) : q(owner), db(db) {}
+
+    RecordSet& q;
+    Connection& db;
+    const TableSchema* table = nullptr;
+    std::vector<qint64> keys;
+    /// The current position: -1 before the first record, keys.size() past the last.
+    int position = -1;
+    /// The record at `position` was deleted; `position` now holds the one that followed it.
+    bool currentDeleted = false;
+
+    EditMode mode = EditMode::None;
+    Row buffer;   ///< the pending add or edit
+    Row original; ///< the edited record's stored values when the edit started
+
+    mutable RowCache cache{512};
+    TableStatements statements;
+
+    int count() const { return int(keys.size()); }
+    bool onRecord() const { return !currentDeleted && position >= 0 && position < count(); }
+    int fieldCount() const { return table ? int(table->columns.size()) : 0; }
+
+    std::optional<Row> readStored(qint64 key) const;
+    const Row& cachedRow(qint64 key) const;
+    bool pendingChanged() const;
+    bool pendingAddWillJoin() const { return mode == EditMode::AddNew && pendingChanged(); }
+    void settlePending();
+    void writePending();
+    std::vector<StoredValue> storedBuffer() const;
+    void abandonPending();
+    void place(int newPosition);
+};
+
+std::optional<Row> RecordSet::Impl::readStored(qint64 key) const
+{
+    const Statement& select = statements.selectRow;
+    ResetOnExit resetter{select};
+    sqlite3_bind_int64(select.get(), 1, key);
+    if (!select.step())
+        return std::nullopt;
+    Row row(fieldCount());
+    for (int i = 0; i < fieldCount(); ++i)
+        row[i] = columnValue(select.get(), i);
+    return row;
+}
+
+const Row& RecordSet::Impl::cachedRow(qint64 key) const
+{
+    if (const Row* row = cache.find(key))
+        return *row;
+    try {
+        // A row another program deleted reads as nulls.
+        return cache.insert(key, readStored(key).value_or(Row(fieldCount())));
+    } catch (const DbError&) {
+        // Readers of values cannot take a failure (they paint); not cached, so it is retried.
+        static const Row none;
+        return none;
+    }
+}
+
+bool RecordSet::Impl::pendingChanged() const
+{
+    for (int i = 0; i < fieldCount(); ++i)
+        if (!sameText(buffer[i], original[i]))
+            return true;
+    return false;
+}
+
+void RecordSet::Impl::settlePending()
+{
+    if (mode == EditMode::None)
+        return;
+    if (pendingChanged())
+        writePending();
+    else
+        abandonPending();
+}
+
+std::vector<StoredValue> RecordSet::Impl::storedBuffer() const
+{
+    std::vector<StoredValue> values(fieldCount());
+    for (int i = 0; i < fieldCount(); ++i) {
+        const QVariant& value = buffer[i];
+        if (table->numeric.value(i)) {
+            // SQLite would keep a text that is not a number as it is; the field must hold
+            // numbers only.
+            const std::optional<StoredValue> number = numericValue(value);
+            if (!number)
+                throw DbError(QStringLiteral("El valor «%1» no es un número válido para el campo "
+                                             "%2.")
+                                  .arg(value.toString(), table->columns[i]));
+            values[i] = *number;
+        } else if (!isEmptyValue(value)) {
+            values[i].kind = StoredValue::Text;
+            values[i].text = value.toString().toUtf8();
+        }
+    }
+    return values;
+}
+
+void RecordSet::Impl::writePending()
+{
+    const std::vector<StoredValue> values = storedBuffer();
+    sqlite3* h = db.handle();
+    WriteTransaction transaction(h);
+    if (mode == EditMode::Edit) {
+        const qint64 key = keys[position];
+        const std::optional<Row> stored = readStored(key);
+        if (!stored)
+            throw DbError(QStringLiteral("No se pudo guardar: otro usuario eliminó este "
+                                         "registro."));
+        if (*stored != original) {
+            // Seen now: the next update overwrites it knowingly.
+            original = *stored;
+            cache.remove(key);
+            throw DbError(QStringLiteral("Otro usuario cambió este registro mientras usted lo "
+                                         "editaba. Si vuelve a guardar, sus datos reemplazarán "
+                                         "los del otro usuario."));
+        }
+        const Statement& update = statements.updateRow;
+        ResetOnExit resetter{update};
+        for (int i = 0; i < fieldCount(); ++i)
+            bindValue(update.get(), i + 1, values[i]);
+        sqlite3_bind_int64(update.get(), fieldCount() + 1, key);
+        update.step();
+        transaction.commit();
+        cache.remove(key);
+        mode = EditMode::None;
+        buffer.clear();
+        original.clear();
+        Q_EMIT q.rowChanged(position);
+        return;
+    }
+    qint64 key = 0;
+    {
+        const Statement& insert = statements.insertRow;
+        ResetOnExit resetter{insert};
+        for (int i = 0; i < fieldCount(); ++i)
+            bindValue(insert.get(), i + 1, values[i]);
+        insert.step();
+        key = sqlite3_last_insert_rowid(h);
+    }
+    transaction.commit();
+    mode = EditMode::None;
+    buffer.clear();
+    original.clear();
+    const int row = count();
+    Q_EMIT q.rowAboutToBeAppended(row);
+    keys.push_back(key);
+    Q_EMIT q.rowAppended(row);
+    place(row);
+}
+
+void RecordSet::Impl::abandonPending()
+{
+    const bool wasEdit = mode == EditMode::Edit;
+    mode = EditMode::None;
+    buffer.clear();
+    original.clear();
+    if (wasEdit && onRecord())
+        Q_EMIT q.rowChanged(position);
+}
+
+void RecordSet::Impl::place(int newPosition)
+{
+    position = newPosition;
+    currentDeleted = false;
+    Q_EMIT q.repositioned();
+}
+
+RecordSet::RecordSet(Connection& db, QObject* parent)
+    : QObject(parent), d(std::make_unique<Impl>(*this, db))
+{
+}
+
+RecordSet::~RecordSet() = default;
+
+void RecordSet::open(const QString& source)
+{
+    const CompiledQuery query = compileQuery(d->db, source);
+    d->settlePending();
+
+    Statement keyQuery(d->db.handle(), query.keySql, false);
+    for (std::size_t i = 0; i < query.parameters.size(); ++i)
+        sqlite3_bind_text(keyQuery.get(), int(i + 1), query.parameters[i].constData(),
+                          int(query.parameters[i].size()), SQLITE_STATIC);
+    std::vector<qint64> keys;
+    while (keyQuery.step())
+        keys.push_back(sqlite3_column_int64(keyQuery.get(), 0));
+    std::optional<TableStatements> statements;
+    if (query.table != d->table)
+        statements = TableStatements::prepare(d->db.handle(), *query.table);
+
+    Q_EMIT resultAboutToBeReset();
+    if (statements)
+        d->statements = std::move(*statements);
+    d->keys = std::move(keys);
+    d->keys.shrink_to_fit();
+    d->table = query.table;
+    d->cache.clear();
+    d->position = d->keys.empty() ? -1 : 0;
+    d->currentDeleted = false;
+    Q_EMIT resultReset();
+    Q_EMIT repositioned();
+}
+
+const TableSchema* RecordSet::table() const
+{
+    return d->table;
+}
+
+QStringList RecordSet::fieldNames() const
+{
+    return d->table ? d->table->columns : QStringList();
+}
+
+int RecordSet::fieldIndex(const QString& name) const
+{
+    return d->table ? d->table->columnIndex(name) : -1;
+}
+
+int RecordSet::recordCount() const
+{
+    return d->count();
+}
+
+int RecordSet::absolutePosition() const
+{
+    return d->onRecord() ? d->position : -1;
+}
+
+bool RecordSet::eof() const
+{
+    return !d->currentDeleted && (d->keys.empty() || d->position >= d->count());
+}
+
+bool RecordSet::bof() const
+{
+    return !d->currentDeleted && (d->keys.empty() || d->position < 0);
+}
+
+QVariant RecordSet::value(int row, int field) const
+{
+    if (row < 0 || row >= d->count() || field < 0 || field >= d->fieldCount())
+        return QVariant();
+    if (d->mode == EditMode::Edit && row == d->position)
+        return d->buffer[field];
+    const Row& values = d->cachedRow(d->keys[row]);
+    return field < int(values.size()) ? values[field] : QVariant();
+}
+
+QVariant RecordSet::currentValue(int field) const
+{
+    if (d->mode != EditMode::None)
+        return field >= 0 && field < d->fieldCount() ? d->buffer[field] : QVariant();
+    return d->onRecord() ? value(d->position, field) : QVariant();
+}
+
+void RecordSet::moveTo(int row)
+{
+    if (row < 0 || row >= d->count())
+        throw noCurrentRecord();
+    d->settlePending();
+    d->place(row);
+}
+
+void RecordSet::moveFirst()
+{
+    if (d->keys.empty() && !d->pendingAddWillJoin())
+        throw noCurrentRecord();
+    d->settlePending();
+    d->place(0);
+}
+
+void RecordSet::moveLast()
+{
+    if (d->keys.empty() && !d->pendingAddWillJoin())
+        throw noCurrentRecord();
+    d->settlePending();
+    d->place(d->count() - 1);
+}
+
+void RecordSet::moveNext()
+{
+    if (eof() && !d->pendingAddWillJoin())
+        throw noCurrentRecord();
+    d->settlePending();
+    // After a delete the position already holds the record that followed the deleted one.
+    const int step = d->currentDeleted ? 0 : 1;
+    d->place(std::min(d->position + step, d->count()));
+}
+
+void RecordSet::movePrevious()
+{
+    if (bof() && !d->pendingAddWillJoin())
+        throw noCurrentRecord();
+    d->settlePending();
+    d->place(std::max(d->position - 1, -1));
+}
+
+RecordSet::EditMode RecordSet::editMode() const
+{
+    return d->mode;
+}
+
+void RecordSet::addNew()
+{
+    if (!d->table)
+        throw noCurrentRecord();
+    d->settlePending();
+    d->mode = EditMode::AddNew;
+    d->buffer.assign(d->fieldCount(), QVariant());
+    d->original = d->buffer;
+}
+
+void RecordSet::edit()
+{
+    if (d->mode == EditMode::Edit)
+        return;
+    if (d->mode == EditMode::AddNew)
+        d->settlePending();
+    if (!d->onRecord())
+        throw noCurrentRecord();
+    const qint64 key = d->keys[d->position];
+    // Fresh from the file: the edit must start from what is stored now.
+    d->cache.remove(key);
+    std::optional<Row> stored = d->readStored(key);
+    if (!stored)
+        throw DbError(QStringLiteral("Otro usuario eliminó este registro."));
+    d->cache.insert(key, *stored);
+    d->original = *stored;
+    d->buffer = std::move(*stored);
+    d->mode = EditMode::Edit;
+    Q_EMIT rowChanged(d->position);
+}
+
+void RecordSet::setValue(int field, const QVariant& value)
+{
+    if (field < 0 || field >= d->fieldCount())
+        throw DbError(QStringLiteral("El campo pedido no existe en la tabla."));
+    if (d->mode == EditMode::None)
+        edit();
+    d->buffer[field] = value;
+    if (d->mode == EditMode::Edit)
+        Q_EMIT rowChanged(d->position);
+}
+
+void RecordSet::update()
+{
+    if (d->mode == EditMode::None)
+        throw DbError(QStringLiteral("No hay ningún registro nuevo ni en edición que guardar."));
+    d->writePending();
+}
+
+void RecordSet::cancelUpdate()
+{
+    d->abandonPending();
+}
+
+void RecordSet::deleteCurrent()
+{
+    if (!d->onRecord())
+        throw noCurrentRecord();
+    const int row = d->position;
+    const qint64 key = d->keys[row];
+    {
+        WriteTransaction transaction(d->db.handle());
+        const Statement& remove = d->statements.deleteRow;
+        ResetOnExit resetter{remove};
+        sqlite3_bind_int64(remove.get(), 1, key);
+        // A record another program deleted already is just as gone: no failure.
+        remove.step();
+        transaction.commit();
+    }
+    d->mode = EditMode::None;
+    d->buffer.clear();
+    d->original.clear();
+    d->cache.remove(key);
+    Q_EMIT rowAboutToBeRemoved(row);
+    d->keys.erase(d->keys.begin() + row);
+    d->currentDeleted = true;
+    Q_EMIT rowRemoved(row);
+    Q_EMIT repositioned();
+}
+
+} // namespace vemtaro::db
