@@ -1,0 +1,300 @@
+#include "references/RtfDocumentBuilder.h"
+
+#include <QTextDocument>
+#include <QTextTable>
+
+#include <algorithm>
+
+namespace vemtaro::references::rtf {
+
+namespace {
+
+// Keeps the format cache from growing on documents that change formatting at every letter.
+constexpr qsizetype maxCachedFormats = 4096;
+
+Qt::Alignment qtAlignment(Alignment alignment)
+{
+    switch (alignment) {
+    case Alignment::Right:
+        return Qt::AlignRight;
+    case Alignment::Center:
+        return Qt::AlignHCenter;
+    case Alignment::Justify:
+        return Qt::AlignJustify;
+    case Alignment::Left:
+        break;
+    }
+    return Qt::AlignLeft;
+}
+
+QTextCharFormat::UnderlineStyle qtUnderline(UnderlineStyle style)
+{
+    switch (style) {
+    case UnderlineStyle::None:
+        return QTextCharFormat::NoUnderline;
+    case UnderlineStyle::Single:
+        return QTextCharFormat::SingleUnderline;
+    case UnderlineStyle::Dotted:
+        return QTextCharFormat::DotLine;
+    case UnderlineStyle::Dash:
+        return QTextCharFormat::DashUnderline;
+    case UnderlineStyle::DashDot:
+        return QTextCharFormat::DashDotLine;
+    case UnderlineStyle::DashDotDot:
+        return QTextCharFormat::DashDotDotLine;
+    case UnderlineStyle::Wave:
+        return QTextCharFormat::WaveUnderline;
+    }
+    return QTextCharFormat::NoUnderline;
+}
+
+} // namespace
+
+size_t qHash(const CharProps& p, size_t seed)
+{
+    return qHashMulti(seed, p.font, p.halfPoints, p.foreground, p.background, p.link,
+                      (p.bold << 0) | (p.italic << 1) | (p.strike << 2) | (p.hidden << 3),
+                      int(p.underline), int(p.vertical), int(p.capitals));
+}
+
+DocumentBuilder::DocumentBuilder(QTextDocument& document, const DocumentTables& tables)
+    : document_(document), tables_(tables), cursor_(&document)
+{
+}
+
+QString& DocumentBuilder::text(const CharProps& props)
+{
+    auto& runs = paragraph_.runs;
+    if (runs.empty() || runs.back().image >= 0 || !(runs.back().props == props))
+        runs.push_back({QString(), props});
+    return runs.back().text;
+}
+
+void DocumentBuilder::addImage(int image, const CharProps& props)
+{
+    paragraph_.runs.push_back({QString(QChar::ObjectReplacementCharacter), props, image});
+}
+
+bool DocumentBuilder::paragraphIsEmpty() const
+{
+    return std::all_of(paragraph_.runs.begin(), paragraph_.runs.end(),
+                       [](const Run& run) { return run.text.isEmpty(); });
+}
+
+DocumentBuilder::Paragraph
+DocumentBuilder::takeParagraph(const ParaProps& para, const CharProps& mark, bool pageBreakAfter)
+{
+    Paragraph paragraph = std::move(paragraph_);
+    paragraph_ = Paragraph();
+    paragraph.para = para;
+    paragraph.mark = mark;
+    paragraph.pageBreakAfter = pageBreakAfter;
+    return paragraph;
+}
+
+void DocumentBuilder::endParagraph(const ParaProps& para, const CharProps& mark,
+                                   bool pageBreakAfter)
+{
+    if (para.inTable) {
+        openCell().paragraphs.push_back(takeParagraph(para, mark, pageBreakAfter));
+        return;
+    }
+    writeTable();
+    paragraph_.para = para;
+    paragraph_.mark = mark;
+    paragraph_.pageBreakAfter = pageBreakAfter;
+    writeParagraph(cursor_, cursorBlockIsFresh_, paragraph_);
+    paragraph_.runs.clear();
+}
+
+void DocumentBuilder::endCell(const ParaProps& para, const CharProps& mark)
+{
+    openCell().paragraphs.push_back(takeParagraph(para, mark, false));
+    cellIsOpen_ = false;
+}
+
+void DocumentBuilder::endRow(const ParaProps& para, const CharProps& mark, const RowDefinition& row)
+{
+    if (!paragraphIsEmpty())
+        endCell(para, mark);
+    paragraph_.runs.clear();
+    closeRow(row);
+}
+
+void DocumentBuilder::finish(const ParaProps& para, const CharProps& mark)
+{
+    if (!paragraphIsEmpty())
+        endParagraph(para, mark, false);
+    writeTable();
+}
+
+DocumentBuilder::Cell& DocumentBuilder::openCell()
+{
+    if (!cellIsOpen_ && openRow_.cells.size() < size_t(maxColumns))
+        openRow_.cells.emplace_back();
+    cellIsOpen_ = true;
+    return openRow_.cells.back();
+}
+
+void DocumentBuilder::closeRow(const RowDefinition& definition)
+{
+    cellIsOpen_ = false;
+    if (openRow_.cells.empty())
+        return;
+    openRow_.definition = definition;
+    rows_.push_back(std::move(openRow_));
+    openRow_ = Row();
+}
+
+void DocumentBuilder::writeTable()
+{
+    closeRow(RowDefinition());
+    if (rows_.empty())
+        return;
+    size_t columns = 1;
+    for (const Row& row : rows_)
+        columns = std::max(columns, row.cells.size());
+    const RowDefinition& first = rows_.front().definition;
+
+    QTextTableFormat format;
+    format.setCellSpacing(0);
+    format.setCellPadding(std::clamp(twipsToPixels(first.gap), 1.0, 20.0));
+    format.setBorderCollapse(true);
+    format.setBorder(first.bordered ? 1 : 0);
+    format.setBorderBrush(Qt::black);
+    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    if (first.alignment != Alignment::Left)
+        format.setAlignment(qtAlignment(first.alignment));
+    if (first.cells.size() == columns) {
+        QList<QTextLength> widths;
+        int left = first.left;
+        for (const CellDefinition& cell : first.cells) {
+            widths.append(QTextLength(QTextLength::FixedLength,
+                                      std::clamp(twipsToPixels(cell.right - left), 4.0, 2000.0)));
+            left = cell.right;
+        }
+        format.setColumnWidthConstraints(widths);
+    }
+
+    QTextTable* table = cursor_.insertTable(int(rows_.size()), int(columns), format);
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        const Row& row = rows_[r];
+        for (size_t c = 0; c < row.cells.size(); ++c) {
+            QTextTableCell cell = table->cellAt(int(r), int(c));
+            QTextCursor cellCursor = cell.firstCursorPosition();
+            bool fresh = true;
+            for (const Paragraph& paragraph : row.cells[c].paragraphs)
+                writeParagraph(cellCursor, fresh, paragraph);
+            // After the text: the cell's format lives in its first block's character format,
+            // which writing the first paragraph sets.
+            if (c < row.definition.cells.size()) {
+                const QColor shading = tables_.color(row.definition.cells[c].shading);
+                if (shading.isValid()) {
+                    QTextTableCellFormat cellFormat = cell.format().toTableCellFormat();
+                    cellFormat.setBackground(shading);
+                    cell.setFormat(cellFormat);
+                }
+            }
+        }
+    }
+    cursor_.setPosition(table->lastPosition() + 1);
+    cursorBlockIsFresh_ = true;
+    rows_.clear();
+}
+
+void DocumentBuilder::writeParagraph(QTextCursor& cursor, bool& blockIsFresh,
+                                     const Paragraph& paragraph)
+{
+    const QTextBlockFormat block = blockFormat(paragraph.para, paragraph.pageBreakAfter);
+    const QTextCharFormat mark = charFormat(paragraph.mark);
+    if (blockIsFresh) {
+        cursor.setBlockFormat(block);
+        cursor.setBlockCharFormat(mark);
+        blockIsFresh = false;
+    } else {
+        cursor.insertBlock(block, mark);
+    }
+    for (const Run& run : paragraph.runs) {
+        if (run.image >= 0)
+            cursor.insertImage(tables_.images[size_t(run.image)]);
+        else if (!run.text.isEmpty())
+            cursor.insertText(run.text, charFormat(run.props));
+    }
+}
+
+const QTextCharFormat& DocumentBuilder::charFormat(const CharProps& props)
+{
+    const auto cached = charFormats_.constFind(props);
+    if (cached != charFormats_.constEnd())
+        return *cached;
+    if (charFormats_.size() >= maxCachedFormats)
+        charFormats_.clear();
+
+    QTextCharFormat format;
+    const auto font = tables_.fonts.constFind(props.font);
+    if (font != tables_.fonts.constEnd() && !font->family.isEmpty())
+        format.setFontFamilies({font->family});
+    format.setFontPointSize(props.halfPoints / 2.0);
+    if (props.bold)
+        format.setFontWeight(QFont::Bold);
+    if (props.italic)
+        format.setFontItalic(true);
+    if (props.underline != UnderlineStyle::None)
+        format.setUnderlineStyle(qtUnderline(props.underline));
+    if (props.strike)
+        format.setFontStrikeOut(true);
+    if (props.vertical == VerticalPosition::Superscript)
+        format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    else if (props.vertical == VerticalPosition::Subscript)
+        format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    if (props.capitals == Capitals::All)
+        format.setFontCapitalization(QFont::AllUppercase);
+    else if (props.capitals == Capitals::Small)
+        format.setFontCapitalization(QFont::SmallCaps);
+    if (const QColor color = tables_.color(props.foreground); color.isValid())
+        format.setForeground(color);
+    if (const QColor color = tables_.color(props.background); color.isValid())
+        format.setBackground(color);
+    if (props.link >= 0 && props.link < tables_.links.size()) {
+        format.setAnchor(true);
+        format.setAnchorHref(tables_.links.at(props.link));
+    }
+    return *charFormats_.insert(props, format);
+}
+
+QTextBlockFormat DocumentBuilder::blockFormat(const ParaProps& para, bool pageBreakAfter) const
+{
+    QTextBlockFormat format;
+    format.setAlignment(qtAlignment(para.alignment));
+    if (para.leftIndent)
+        format.setLeftMargin(twipsToPixels(para.leftIndent));
+    if (para.rightIndent)
+        format.setRightMargin(twipsToPixels(para.rightIndent));
+    if (para.firstIndent)
+        format.setTextIndent(twipsToPixels(para.firstIndent));
+    if (para.spaceBefore)
+        format.setTopMargin(twipsToPixels(para.spaceBefore));
+    if (para.spaceAfter)
+        format.setBottomMargin(twipsToPixels(para.spaceAfter));
+    if (para.lineSpacing != 0) {
+        if (para.lineSpacingMultiple)
+            format.setLineHeight(std::abs(para.lineSpacing) * 100.0 / 240.0,
+                                 QTextBlockFormat::ProportionalHeight);
+        else if (para.lineSpacing > 0)
+            format.setLineHeight(twipsToPixels(para.lineSpacing), QTextBlockFormat::MinimumHeight);
+        else
+            format.setLineHeight(twipsToPixels(-para.lineSpacing), QTextBlockFormat::FixedHeight);
+    }
+    if (para.rightToLeft)
+        format.setLayoutDirection(Qt::RightToLeft);
+    QTextFormat::PageBreakFlags breaks;
+    if (para.pageBreakBefore)
+        breaks |= QTextFormat::PageBreak_AlwaysBefore;
+    if (pageBreakAfter)
+        breaks |= QTextFormat::PageBreak_AlwaysAfter;
+    if (breaks)
+        format.setPageBreakPolicy(breaks);
+    return format;
+}
+
+} // namespace vemtaro::references::rtf

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "references/RtfFormatting.h"
+
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+#include <vector>
+
+class QTextDocument;
+
+namespace vemtaro::references::rtf {
+
+/// Writes the paragraphs, runs and tables that an RTF reader finds into a QTextDocument.
+///
+/// Text is collected per paragraph in runs of equal character properties, and a paragraph
+/// is written only when it ends, because its properties (and whether it belongs to a
+/// table) are those in force at its end. Table paragraphs are kept until the table is
+/// complete, so that each table is inserted at its final size in one go.
+class DocumentBuilder {
+public:
+    /// Most cells kept in a table row; further cells go into the last one.
+    static constexpr int maxColumns = 63;
+
+    DocumentBuilder(QTextDocument& document, const DocumentTables& tables);
+
+    /// The text of the current paragraph's last run, after starting a new run when `props`
+    /// differ from that run's; the caller appends to it.
+    QString& text(const CharProps& props);
+    /// Adds the picture `tables.images[image]` to the current paragraph.
+    void addImage(int image, const CharProps& props);
+
+    /// \par, \sect, \page: the current paragraph ends with `para` in force; `mark` gives
+    /// an empty paragraph its height.
+    void endParagraph(const ParaProps& para, const CharProps& mark, bool pageBreakAfter);
+    /// \cell: the current paragraph ends, and with it the current table cell.
+    void endCell(const ParaProps& para, const CharProps& mark);
+    /// \row: the current table row ends, with the cell layout `row`.
+    void endRow(const ParaProps& para, const CharProps& mark, const RowDefinition& row);
+    /// Writes whatever is still collected; call once, at the end of the data.
+    void finish(const ParaProps& para, const CharProps& mark);
+
+private:
+    struct Run {
+        QString text;
+        CharProps props;
+        int image = -1;
+    };
+    struct Paragraph {
+        std::vector<Run> runs;
+        ParaProps para;
+        CharProps mark;
+        bool pageBreakAfter = false;
+    };
+    struct Cell {
+        std::vector<Paragraph> paragraphs;
+    };
+    struct Row {
+        std::vector<Cell> cells;
+        RowDefinition definition;
+    };
+
+    bool paragraphIsEmpty() const;
+    Paragraph takeParagraph(const ParaProps& para, const CharProps& mark, bool pageBreakAfter);
+    Cell& openCell();
+    void closeRow(const RowDefinition& definition);
+    void writeTable();
+    void writeParagraph(QTextCursor& cursor, bool& blockIsFresh, const Paragraph& paragraph);
+    const QTextCharFormat& charFormat(const CharProps& props);
+    QTextBlockFormat blockFormat(const ParaProps& para, bool pageBreakAfter) const;
+
+    QTextDocument& document_;
+    const DocumentTables& tables_;
+    QTextCursor cursor_;
+    bool cursorBlockIsFresh_ = true; // the cursor's block holds nothing written yet
+    Paragraph paragraph_;
+    std::vector<Row> rows_; // finished rows of the table being collected
+    Row openRow_;
+    bool cellIsOpen_ = false;
+    QHash<CharProps, QTextCharFormat> charFormats_;
+};
+
+} // namespace vemtaro::references::rtf
