@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+class QWidget;
+
+namespace vemtaro::depreciation {
+
+/// The current account as the chart window's editor boxes show it when the calculator is
+/// asked for: the texts of txtCuenta, txtSubcuenta, txtDescr, txtrubro and Text2.
+struct CuentaActual {
+    QString cuenta;
+    QString subcuenta;
+    QString descripcion;
+    QString rubro;
+    QString vidaUtil;
+};
+
+/// "Consultar Amortizacion" of the chart window `ventanaCuentas` (not null).
+///
+/// Reads the useful life with the regional rules. A useful life of 0 shows "Este Bien, no se
+/// amortiza" and one that is not a number says so; neither opens anything. Otherwise the
+/// depreciation calculator is shown modeless beside `ventanaCuentas`, created first with a
+/// copy of `cuenta` when it is not open; when it is open it is only brought forward and keeps
+/// what it shows. The calculator has no parent: it stays open when the chart window goes.
+void abrirAmortizacion(QWidget* ventanaCuentas, const CuentaActual& cuenta);
+
+/// Where a window whose frame is `tamano` goes beside the window framed by `junto`, within the
+/// screen area `pantalla`: to its right when it fits there, else to its left, else against the
+/// screen's right edge; top aligned with `junto` as far as the screen's height allows.
+QPoint posicionJunto(const QRect& junto, const QSize& tamano, const QRect& pantalla);
+
+} // namespace vemtaro::depreciation
