@@ -21,14 +21,17 @@ void jetLike(sqlite3_context* context, int, sqlite3_value** arguments)
 {
     sqlite3_value* const patternValue = arguments[0];
     sqlite3_value* const value = arguments[1];
-    if (sqlite3_value_type(patternValue) == SQLITE_NULL ||
-        sqlite3_value_type(value) == SQLITE_NULL) {
+    if (sqlite3_value_type(value) == SQLITE_NULL) {
         sqlite3_result_null(context);
         return;
     }
     const auto* pattern = static_cast<const JetPattern*>(sqlite3_get_auxdata(context, 0));
     std::unique_ptr<JetPattern> compiled;
     if (!pattern) {
+        if (sqlite3_value_type(patternValue) == SQLITE_NULL) {
+            sqlite3_result_null(context);
+            return;
+        }
         const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(patternValue));
         const int size = sqlite3_value_bytes(patternValue);
         try {

@@ -4,6 +4,11 @@
 
 #include <QChar>
 #include <QString>
+#include <bit>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <cstring>
 
 namespace vemtaro::db {
 
@@ -16,18 +21,22 @@ constexpr std::array<unsigned char, 128> asciiFold = [] {
     return fold;
 }();
 
-/// True for the ASCII letters that some non-ASCII character folds to (the Kelvin sign to k,
-/// the long s to s): a search for them must look at non-ASCII characters as well.
-const std::array<bool, 128>& foldedFromOutside()
+/// For each ASCII character, the first UTF-8 byte of the non-ASCII character that folds to it
+/// (the long s to s, the Kelvin sign to k); 0 for none, 0xFF for several with different ones.
+const std::array<unsigned char, 128>& foreignLeads()
 {
-    static const std::array<bool, 128> table = [] {
-        std::array<bool, 128> t{};
+    static const std::array<unsigned char, 128> table = [] {
+        std::array<unsigned char, 128> leads{};
         for (char32_t c = 0x80; c < invalidByteBase; ++c) {
             const char32_t folded = QChar::toCaseFolded(c);
-            if (folded < 0x80)
-                t[folded] = true;
+            if (folded >= 0x80)
+                continue;
+            const auto lead = static_cast<unsigned char>(c < 0x800     ? 0xC0 | (c >> 6)
+                                                         : c < 0x10000 ? 0xE0 | (c >> 12)
+                                                                       : 0xF0 | (c >> 18));
+            leads[folded] = leads[folded] == 0 || leads[folded] == lead ? lead : 0xFF;
         }
-        return t;
+        return leads;
     }();
     return table;
 }
@@ -186,7 +195,7 @@ void JetPattern::closeSegment()
         if (c < 0x80) {
             for (int b = 0; b < 128; ++b)
                 start[b] = asciiFold[b] == c;
-            if (foldedFromOutside()[c])
+            if (foreignLeads()[c] != 0)
                 std::fill(start.begin() + 0x80, start.end(), true);
         } else if (c >= invalidByteBase) {
             start[c - invalidByteBase] = true;
@@ -195,6 +204,18 @@ void JetPattern::closeSegment()
         }
         segment.filtered = true;
     }
+    for (uint32_t i = segment.begin; i < segment.end; ++i) {
+        const Token& token = m_tokens[i];
+        if (token.kind != Kind::Literal || token.value >= 0x80 ||
+            (i < segment.begin + 2 && foreignLeads()[token.value] == 0xFF)) {
+            segment.ascii.clear();
+            return;
+        }
+        segment.ascii += char(token.value);
+    }
+    segment.asciiLeads[0] = foreignLeads()[uchar(segment.ascii[0])];
+    if (segment.ascii.size() > 1)
+        segment.asciiLeads[1] = foreignLeads()[uchar(segment.ascii[1])];
 }
 
 bool JetPattern::listMatches(const List& list, char32_t c) const noexcept
@@ -243,16 +264,94 @@ inline bool JetPattern::matchHere(const Segment& segment, Cursor& p, Cursor end)
     return true;
 }
 
+// find() for a segment of ASCII characters. Candidates are the places where the first two
+// bytes, with bit 0x20 set, equal those of the segment: setting that bit folds an ASCII letter
+// and keeps any byte from 0x80 up out of the ASCII range, so no ASCII match is missed and each
+// candidate is an ASCII byte, thus on a character boundary. The places where a non-ASCII
+// character folding to one of the first two begins (a lead byte, also on a boundary) are
+// candidates too. Each candidate is checked in full, by matchHere() once a byte from 0x80 up
+// shows up.
+bool JetPattern::findAscii(const Segment& segment, Cursor& p, Cursor end) const noexcept
+{
+    const auto* const literal = reinterpret_cast<const unsigned char*>(segment.ascii.data());
+    const size_t size = segment.ascii.size();
+    if (size_t(end - p) < size)
+        return false;
+    const Cursor last = end - size; // the last place a match may begin
+    const auto matchesAt = [&](Cursor at) {
+        for (size_t i = 0; i < size; ++i) {
+            if (at[i] >= 0x80) {
+                Cursor q = at;
+                if (!matchHere(segment, q, end))
+                    return false;
+                p = q;
+                return true;
+            }
+            if (asciiFold[at[i]] != literal[i])
+                return false;
+        }
+        p = at + size;
+        return true;
+    };
+    const bool pair = size > 1;
+    const unsigned char first = literal[0] | 0x20;
+    const unsigned char second = pair ? literal[1] | 0x20 : 0;
+    const unsigned char firstLead = segment.asciiLeads[0];
+    const unsigned char secondLead = segment.asciiLeads[1];
+    Cursor at = p;
+#if defined(__SSE2__)
+    // Sixteen places at a time, the second bytes of the pairs loaded one byte further on; the
+    // last block ends at the end of the text and skips the places already seen.
+    const ptrdiff_t reach = pair ? 17 : 16;
+    if (end - at >= reach) {
+        const __m128i bit = _mm_set1_epi8(0x20);
+        const auto equalMask = [](__m128i block, unsigned char b) {
+            return b ? unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(char(b)))))
+                     : 0u;
+        };
+        const Cursor lastBlock = end - reach;
+        for (Cursor next = at;; next += 16) {
+            const Cursor block = std::min(next, lastBlock);
+            const __m128i raw = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+            unsigned candidates = equalMask(_mm_or_si128(raw, bit), first);
+            if (pair) {
+                const __m128i following =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 1));
+                candidates &= equalMask(_mm_or_si128(following, bit), second) |
+                              equalMask(following, secondLead);
+            }
+            candidates |= equalMask(raw, firstLead);
+            candidates &= ~0u << (next - block);
+            for (; candidates != 0; candidates &= candidates - 1) {
+                const Cursor candidate = block + std::countr_zero(candidates);
+                if (candidate > last)
+                    return false;
+                if (matchesAt(candidate))
+                    return true;
+            }
+            if (block == lastBlock)
+                return false;
+        }
+    }
+#endif
+    for (; at <= last; ++at)
+        if (((at[0] | 0x20) == first || (firstLead && at[0] == firstLead)) && matchesAt(at))
+            return true;
+    return false;
+}
+
 // Finds the leftmost match of the segment at or after `p` and moves `p` past it. Leftmost is
 // enough: every token matches exactly one character, so an earlier match never leaves less
 // room for what follows.
 bool JetPattern::find(const Segment& segment, Cursor& p, Cursor end) const noexcept
 {
+    if (!segment.ascii.empty())
+        return findAscii(segment, p, end);
     Cursor at = p;
     while (at < end) {
         if (segment.filtered) {
-            // Only ASCII bytes are ever skipped here, and a byte after an ASCII byte always
-            // begins a character, so `at` stays on a character boundary.
+            // Only ASCII bytes are ever skipped here, or only bytes from 0x80 up; either way
+            // `at` stays on a character boundary, as a byte after an ASCII byte begins one.
             while (at < end && !segment.startBytes[*at])
                 ++at;
             if (at == end)

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -58,9 +59,14 @@ private:
     /// A run of tokens between stars; each token matches exactly one character.
     struct Segment {
         uint32_t begin = 0, end = 0; ///< token indexes
-        /// Bytes that may begin a character matching the first token; empty when any may.
+        /// Bytes that may begin a character matching the first token (when `filtered`).
         bool filtered = false;
         std::array<bool, 256> startBytes{};
+        /// The folded bytes of a segment of ASCII characters only that no non-ASCII character
+        /// folds to (the common search word), searched for eight bytes at a time; else empty.
+        std::string ascii;
+        /// The lead bytes of non-ASCII characters folding to its first two, or 0.
+        unsigned char asciiLeads[2] = {0, 0};
         uint32_t size() const { return end - begin; }
     };
     using Cursor = const unsigned char*;
@@ -70,6 +76,7 @@ private:
     bool tokenMatches(const Token& token, char32_t c) const noexcept;
     bool listMatches(const List& list, char32_t c) const noexcept;
     bool matchHere(const Segment& segment, Cursor& p, Cursor end) const noexcept;
+    bool findAscii(const Segment& segment, Cursor& p, Cursor end) const noexcept;
     bool find(const Segment& segment, Cursor& p, Cursor end) const noexcept;
     bool matchTail(const Segment& segment, Cursor p, Cursor end) const noexcept;
 

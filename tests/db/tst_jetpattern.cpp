@@ -4,7 +4,8 @@
 
 #include <QRandomGenerator>
 #include <QTest>
-#include <cctype>
+#include <cstring>
+#include <memory>
 #include <sqlite3.h>
 
 using vemtaro::db::compareJetText;
@@ -18,20 +19,20 @@ std::string_view view(const QByteArray& bytes)
     return {bytes.constData(), size_t(bytes.size())};
 }
 
-// A plain backtracking matcher for patterns of literals, `*`, `?` and `#` over ASCII, to check
-// the compiled matcher's search strategy against.
-bool referenceMatch(const char* pattern, const char* subject)
+// A plain backtracking matcher for patterns of literals, `*`, `?` and `#`, on decoded
+// characters, to check the compiled matcher's search strategy against.
+bool referenceMatch(const char32_t* pattern, const char32_t* subject)
 {
-    if (*pattern == '\0')
-        return *subject == '\0';
+    if (*pattern == 0)
+        return *subject == 0;
     if (*pattern == '*')
         return referenceMatch(pattern + 1, subject) ||
                (*subject && referenceMatch(pattern, subject + 1));
-    if (*subject == '\0')
+    if (*subject == 0)
         return false;
-    const bool one = *pattern == '?' || (*pattern == '#' ? std::isdigit(uchar(*subject)) != 0
-                                                         : std::tolower(uchar(*pattern)) ==
-                                                               std::tolower(uchar(*subject)));
+    const bool one = *pattern == '?' || (*pattern == '#' ? *subject >= '0' && *subject <= '9'
+                                                         : QChar::toCaseFolded(*pattern) ==
+                                                               QChar::toCaseFolded(*subject));
     return one && referenceMatch(pattern + 1, subject + 1);
 }
 
@@ -74,6 +75,7 @@ private Q_SLOTS:
     void malformedPatternsAreRefused_data();
     void malformedPatternsAreRefused();
     void agreesWithBacktrackingOnRandomPatterns();
+    void findsWordsAtEveryPlace();
     void hostileBytesNeverCrash();
     void onlyStarsMatchAnyText();
     void collationOrder_data();
@@ -141,6 +143,13 @@ void TestJetPattern::matches_data()
     QTest::newRow("ñ inside upper text") << QByteArray("*ñ*") << QByteArray("AÑO") << true;
     QTest::newRow("found after accents") << QByteArray("*mesa*") << QByteArray("ÁÉÍ MESA") << true;
     QTest::newRow("folds to ASCII") << QByteArray("*k*") << QByteArray("\u212A") << true;
+    QTest::newRow("long s inside a word") << QByteArray("*mesa*") << QByteArray("MEſA") << true;
+    QTest::newRow("long s first") << QByteArray("*silla*") << QByteArray("X ſILLA") << true;
+    QTest::newRow("long s second") << QByteArray("*as*") << QByteArray("Aſ") << true;
+    QTest::newRow("long word across bytes")
+        << QByteArray("*madera y metal*") << QByteArray("MESA DE MADERA Y METAL") << true;
+    QTest::newRow("long word, one letter off")
+        << QByteArray("*madera y metal*") << QByteArray("MESA DE MADERA Y METAS") << false;
 
     // Bytes that are not UTF-8 are characters of their own.
     QTest::newRow("? on a stray byte") << QByteArray("?") << QByteArray("\xFF") << true;
@@ -188,21 +197,50 @@ void TestJetPattern::malformedPatternsAreRefused()
 void TestJetPattern::agreesWithBacktrackingOnRandomPatterns()
 {
     QRandomGenerator random(20240611);
-    const char patternChars[] = "abA1**?#";
-    const char subjectChars[] = "abAB12";
-    auto randomText = [&](const char* alphabet, int alphabetSize, int maxLength) {
-        QByteArray text;
+    // Few letters, so that parts repeat and overlap; ſ and K fold to s and k.
+    const QStringList patternChars = {"a", "b", "s", "k", "A", "1", "*", "*", "?", "#", "ñ"};
+    const QStringList subjectChars = {"a", "b", "s", "k",      "A", "B", "S",
+                                      "1", "2", "ſ", "\u212A", "ñ", "Ñ", "é"};
+    auto randomText = [&](const QStringList& alphabet, int maxLength) {
+        QString text;
         for (int n = random.bounded(maxLength + 1); n > 0; --n)
-            text += alphabet[random.bounded(alphabetSize)];
+            text += alphabet[random.bounded(int(alphabet.size()))];
         return text;
     };
-    for (int i = 0; i < 20000; ++i) {
-        const QByteArray pattern = randomText(patternChars, 8, 7);
-        const QByteArray subject = randomText(subjectChars, 6, 9);
-        const bool expected = referenceMatch(pattern.constData(), subject.constData());
-        QVERIFY2(JetPattern(view(pattern)).matches(view(subject)) == expected,
-                 qPrintable(QStringLiteral("%1 on %2")
-                                .arg(QString::fromLatin1(pattern), QString::fromLatin1(subject))));
+    for (int i = 0; i < 30000; ++i) {
+        const QString pattern = randomText(patternChars, 7);
+        const QString subject = randomText(subjectChars, 20);
+        const bool expected =
+            referenceMatch(pattern.toStdU32String().c_str(), subject.toStdU32String().c_str());
+        const QByteArray patternBytes = pattern.toUtf8();
+        const QByteArray subjectBytes = subject.toUtf8();
+        QVERIFY2(JetPattern(view(patternBytes)).matches(view(subjectBytes)) == expected,
+                 qPrintable(pattern + QStringLiteral(" on ") + subject));
+    }
+}
+
+// Long texts are searched in blocks; a word must be found wherever it lies, also across
+// block borders and in the last block, and never beyond the text.
+void TestJetPattern::findsWordsAtEveryPlace()
+{
+    const JetPattern word("*mesa*");
+    const JetPattern letter("*q*");
+    const JetPattern accented("*ño*");
+    for (int length = 0; length < 48; ++length) {
+        for (int place = 0; place <= length; ++place) {
+            const QByteArray before(place, 'x');
+            const QByteArray after(length - place, 'x');
+            QVERIFY(word.matches(view(before + "MESA" + after)));
+            QVERIFY(!word.matches(view(before + "MES" + after)));
+            QVERIFY(letter.matches(view(before + "Q" + after)));
+            QVERIFY(accented.matches(view(before + "AÑO" + after)));
+            QVERIFY(word.matches(view(before + "MEſA" + after)));
+            // In a buffer of its exact size, so that a sanitizer sees any read beyond it.
+            const QByteArray cut = before + "MES";
+            const auto exact = std::make_unique<char[]>(size_t(cut.size()));
+            std::memcpy(exact.get(), cut.constData(), size_t(cut.size()));
+            QVERIFY(!word.matches(std::string_view(exact.get(), size_t(cut.size()))));
+        }
     }
 }
 
