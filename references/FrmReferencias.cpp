@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -88,8 +89,16 @@ void FrmReferencias::cmdSalir_Click()
 void FrmReferencias::closeEvent(QCloseEvent* event)
 {
     QWidget::closeEvent(event);
-    if (!closedOnce_) {
-        closedOnce_ = true;
+    closing_ = event->isAccepted();
+}
+
+// Announced only once the window is hidden, so that the window shown next is not blocked
+// by this modal one, not even for a moment.
+void FrmReferencias::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (closing_) {
+        closing_ = false;
         Q_EMIT cerrado();
     }
 }

@@ -18,8 +18,9 @@ using references::ensureDefaultDocument;
 ///
 /// Each window reads the document file afresh when it is created and opens at its start;
 /// a document that cannot be shown is explained in the text area instead, and "Cerrar"
-/// works all the same. Closing the window, by "Cerrar" or otherwise, destroys it and emits
-/// cerrado() once, for the caller to bring back the window the viewer replaced. Links are
+/// works all the same. Closing the window, by "Cerrar" or otherwise, hides and destroys it;
+/// once it is off the screen it emits cerrado(), for the caller to bring back the window the
+/// viewer replaced. Links are
 /// not followed inside the viewer: web and mail addresses open in the desktop's own program.
 class FrmReferencias : public QWidget {
     Q_OBJECT
@@ -35,13 +36,14 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void Form_Load(const QString& documentPath);
     void cmdSalir_Click();
     void RichTextBox1_AnchorClicked(const QUrl& link);
 
-    bool closedOnce_ = false;
+    bool closing_ = false;
 };
 
 } // namespace vemtaro

@@ -272,6 +272,11 @@ QTextBlockFormat DocumentBuilder::blockFormat(const ParaProps& para, bool pageBr
         format.setRightMargin(twipsToPixels(para.rightIndent));
     if (para.firstIndent)
         format.setTextIndent(twipsToPixels(para.firstIndent));
+    // A hanging indent has a tab stop at the left indent, where a list item's text begins
+    // after its number; Qt measures tab stops from where the line starts.
+    if (para.firstIndent < 0)
+        format.setTabPositions(
+            {QTextOption::Tab(twipsToPixels(-para.firstIndent), QTextOption::LeftTab)});
     if (para.spaceBefore)
         format.setTopMargin(twipsToPixels(para.spaceBefore));
     if (para.spaceAfter)

@@ -64,6 +64,7 @@ constexpr Entry entries[] = {
     // document
     {"ansi", Keyword::Ansi}, {"mac", Keyword::Mac}, {"pc", Keyword::Pc}, {"pca", Keyword::Pca},
     {"ansicpg", Keyword::AnsiCodePage}, {"deff", Keyword::DefaultFont},
+    {"deftab", Keyword::DefaultTab},
     {"uc", Keyword::UnicodeSkip}, {"u", Keyword::Unicode},
     // text
     {"par", Keyword::Paragraph}, {"sect", Keyword::Section}, {"line", Keyword::Line},

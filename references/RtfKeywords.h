@@ -25,6 +25,7 @@ enum class Keyword {
     Pca,
     AnsiCodePage,
     DefaultFont,
+    DefaultTab,
     UnicodeSkip,
     Unicode,
     // text

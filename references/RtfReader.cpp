@@ -163,6 +163,7 @@ private:
     void addPictureHex(QByteArrayView hex);
     void finishPicture(const CharProps& chr);
     void endParagraph(bool pageBreakAfter);
+    void setDefaultTabStop(int twips);
 
     RtfTokenizer tokens_;
     QTextDocument& document_;
@@ -198,6 +199,7 @@ private:
 void Reader::read()
 {
     tokens_.next(); // the opening brace, checked by the caller
+    setDefaultTabStop(720);
     groups_.emplace_back();
     for (;;) {
         const RtfTokenizer::Token token = tokens_.next();
@@ -438,6 +440,9 @@ void Reader::onWord(const RtfTokenizer::Token& token)
         defaultFont_ = n;
         if (chr.font < 0)
             chr.font = n;
+        break;
+    case Keyword::DefaultTab:
+        setDefaultTabStop(n);
         break;
     case Keyword::UnicodeSkip:
         s.unicodeSkip = std::max(n, 0);
@@ -961,6 +966,13 @@ void Reader::endParagraph(bool pageBreakAfter)
 {
     if (state().destination == Destination::Body)
         builder_.endParagraph(state().para, state().chr, pageBreakAfter);
+}
+
+void Reader::setDefaultTabStop(int twips)
+{
+    QTextOption option = document_.defaultTextOption();
+    option.setTabStopDistance(twipsToPixels(std::clamp(twips, 15, maxTwips)));
+    document_.setDefaultTextOption(option);
 }
 
 } // namespace

@@ -48,6 +48,7 @@ private Q_SLOTS:
     void characterFormats();
     void paragraphFormats_data();
     void paragraphFormats();
+    void hangingIndentAlignsTheTextAfterTheNumber();
     void paragraphStructure_data();
     void paragraphStructure();
     void specialCharacters_data();
@@ -182,6 +183,15 @@ void TestRtfReader::paragraphFormats()
     QTEST(format.textIndent(), "firstLine");
     QTEST(format.topMargin(), "top");
     QTEST(format.bottomMargin(), "bottom");
+}
+
+void TestRtfReader::hangingIndentAlignsTheTextAfterTheNumber()
+{
+    const auto document = read(withHeader("\\deftab360 \\fi-360\\li720 1.\\tab item\\par"));
+    const QTextBlockFormat format = blockFormatOf(*document, QStringLiteral("item"));
+    QCOMPARE(format.tabPositions().size(), 1);
+    QCOMPARE(format.tabPositions().first().position, 24.0);
+    QCOMPARE(document->defaultTextOption().tabStopDistance(), 24.0);
 }
 
 void TestRtfReader::paragraphStructure_data()
