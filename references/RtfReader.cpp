@@ -6,6 +6,7 @@
 #include "references/RtfTokenizer.h"
 
 #include <QImage>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -993,7 +994,12 @@ bool readRtf(QByteArrayView rtf, QTextDocument& document)
         return false;
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
+    // One edit block for the whole document: the layout then runs once at the end instead
+    // of after every insertion.
+    QTextCursor editBlock(&document);
+    editBlock.beginEditBlock();
     Reader(rtf.sliced(rtf.indexOf('{')), document).read();
+    editBlock.endEditBlock();
     document.setUndoRedoEnabled(undo);
     return true;
 }
