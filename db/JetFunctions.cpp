@@ -3,7 +3,6 @@
 #include "DbError.h"
 #include "JetPattern.h"
 
-#include <cstring>
 #include <memory>
 #include <new>
 #include <sqlite3.h>
@@ -64,26 +63,6 @@ int collateJetText(void*, int sizeA, const void* a, int sizeB, const void* b)
 }
 
 } // namespace
-
-int compareJetText(std::string_view a, std::string_view b) noexcept
-{
-    auto p = reinterpret_cast<const unsigned char*>(a.data());
-    auto q = reinterpret_cast<const unsigned char*>(b.data());
-    const auto endP = p + a.size();
-    const auto endQ = q + b.size();
-    while (p < endP && q < endQ) {
-        const char32_t c = foldCase(decodeUtf8(p, endP));
-        const char32_t d = foldCase(decodeUtf8(q, endQ));
-        if (c != d)
-            return c < d ? -1 : 1;
-    }
-    if (p < endP || q < endQ)
-        return p < endP ? 1 : -1;
-    const int bytes = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
-    if (bytes != 0)
-        return bytes;
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 void registerJetFunctions(sqlite3* db)
 {

@@ -14,6 +14,9 @@ namespace vemtaro::db {
 
 namespace {
 
+// Decoded characters from here up stand for a byte that is not valid UTF-8.
+constexpr char32_t invalidByteBase = 0x110000;
+
 constexpr std::array<unsigned char, 128> asciiFold = [] {
     std::array<unsigned char, 128> fold{};
     for (int c = 0; c < 128; ++c)
@@ -54,9 +57,9 @@ QString shown(std::string_view pattern)
     return text.size() <= longest ? text : text.left(longest) + QChar(0x2026);
 }
 
-} // namespace
-
-char32_t decodeUtf8(const unsigned char*& p, const unsigned char* end) noexcept
+// Decodes one character at `p` and moves past it. A byte that does not begin a well-formed
+// UTF-8 sequence is returned as `invalidByteBase + byte` and counts as one character.
+inline char32_t decodeUtf8(const unsigned char*& p, const unsigned char* end) noexcept
 {
     const unsigned char b = *p;
     if (b < 0x80) {
@@ -90,7 +93,8 @@ char32_t decodeUtf8(const unsigned char*& p, const unsigned char* end) noexcept
     return invalidByteBase + b;
 }
 
-char32_t foldCase(char32_t c) noexcept
+// The case-folded form of a decoded character (invalid bytes fold to themselves).
+inline char32_t foldCase(char32_t c) noexcept
 {
     if (c < 0x80)
         return asciiFold[c];
@@ -98,6 +102,8 @@ char32_t foldCase(char32_t c) noexcept
         return c;
     return QChar::toCaseFolded(c);
 }
+
+} // namespace
 
 JetPattern::JetPattern(std::string_view pattern)
 {
@@ -395,6 +401,55 @@ bool JetPattern::matches(std::string_view subject) const noexcept
             return false;
     const Segment& last = m_segments.back();
     return last.size() == 0 || matchTail(last, p, end);
+}
+
+int compareJetText(std::string_view a, std::string_view b) noexcept
+{
+    const auto* const x = reinterpret_cast<const unsigned char*>(a.data());
+    const auto* const y = reinterpret_cast<const unsigned char*>(b.data());
+    // Equal bytes fold alike: skip the common beginning, then step back to a character start
+    // (a byte that is no continuation byte, or the end of a text, is one in both texts).
+    const size_t common = std::min(a.size(), b.size());
+    size_t same = 0;
+    for (uint64_t u, v; same + 8 <= common; same += 8) {
+        std::memcpy(&u, x + same, 8);
+        std::memcpy(&v, y + same, 8);
+        if (u != v)
+            break;
+    }
+    while (same < common && x[same] == y[same])
+        ++same;
+    if (same == a.size() && same == b.size())
+        return 0;
+    const auto continues = [](std::string_view text, const unsigned char* bytes, size_t i) {
+        return i < text.size() && isContinuation(bytes[i]);
+    };
+    size_t start = same;
+    while (start > 0 && (continues(a, x, start) || continues(b, y, start)))
+        --start;
+
+    const unsigned char* p = x + start;
+    const unsigned char* q = y + start;
+    const unsigned char* const endP = x + a.size();
+    const unsigned char* const endQ = y + b.size();
+    while (p < endP && q < endQ) {
+        if ((*p | *q) < 0x80) {
+            const unsigned char c = asciiFold[*p++];
+            const unsigned char d = asciiFold[*q++];
+            if (c != d)
+                return c < d ? -1 : 1;
+            continue;
+        }
+        const char32_t c = foldCase(decodeUtf8(p, endP));
+        const char32_t d = foldCase(decodeUtf8(q, endQ));
+        if (c != d)
+            return c < d ? -1 : 1;
+    }
+    if (p < endP || q < endQ)
+        return p < endP ? 1 : -1;
+    if (same < common)
+        return x[same] < y[same] ? -1 : 1;
+    return a.size() < b.size() ? -1 : 1;
 }
 
 } // namespace vemtaro::db

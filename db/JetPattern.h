@@ -88,12 +88,10 @@ private:
     bool m_hasStar = false;
 };
 
-/// Decodes one character at `p` and moves past it. A byte that does not begin a well-formed
-/// UTF-8 sequence is returned as `invalidByteBase + byte` and counts as one character.
-constexpr char32_t invalidByteBase = 0x110000;
-char32_t decodeUtf8(const unsigned char*& p, const unsigned char* end) noexcept;
-
-/// The case-folded form of a decoded character (invalid bytes fold to themselves).
-char32_t foldCase(char32_t c) noexcept;
+/// The order of the `jet_text` collation, a total order of UTF-8 texts that ignores case:
+/// texts compare by their case-folded characters (as JetPattern decodes them) in code point
+/// order, a text before any longer one it begins; texts equal that way compare by their bytes.
+/// Negative, 0 or positive, as memcmp.
+int compareJetText(std::string_view a, std::string_view b) noexcept;
 
 } // namespace vemtaro::db

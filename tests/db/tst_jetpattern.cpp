@@ -80,6 +80,7 @@ private Q_SLOTS:
     void onlyStarsMatchAnyText();
     void collationOrder_data();
     void collationOrder();
+    void collationAgreesWithFoldedComparison();
     void collationSortsThroughSql();
     void sqlNullsNeverMatch_data();
     void sqlNullsNeverMatch();
@@ -284,6 +285,11 @@ void TestJetPattern::collationOrder_data()
     QTest::newRow("tiebreak, ASCII") << QByteArray("MESA") << QByteArray("mesa");
     QTest::newRow("accents after letters") << QByteArray("z") << QByteArray("á");
     QTest::newRow("folded before bytes") << QByteArray("ab") << QByteArray("AC");
+    QTest::newRow("inside a shared lead byte") << QByteArray("é") << QByteArray("ê");
+    QTest::newRow("letter before a stray byte") << QByteArray("\xC3\xA9") << QByteArray("\xC3");
+    QTest::newRow("long shared beginning")
+        << QByteArray("MESA DE ROBLE X") << QByteArray("mesa de roble y");
+    QTest::newRow("long, case only") << QByteArray("MESA DE ROBLE") << QByteArray("mesa de roble");
 }
 
 void TestJetPattern::collationOrder()
@@ -293,6 +299,32 @@ void TestJetPattern::collationOrder()
     QVERIFY(compareJetText(view(lower), view(higher)) < 0);
     QVERIFY(compareJetText(view(higher), view(lower)) > 0);
     QCOMPARE(compareJetText(view(lower), view(lower)), 0);
+}
+
+void TestJetPattern::collationAgreesWithFoldedComparison()
+{
+    QRandomGenerator random(99);
+    const QStringList alphabet = {"a", "A", "b", "é", "É", "ñ", "Ñ", "ſ", "s", "S", "1", " "};
+    auto randomText = [&] {
+        QString text;
+        for (int n = random.bounded(12); n > 0; --n)
+            text += alphabet[random.bounded(int(alphabet.size()))];
+        return text;
+    };
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    for (int i = 0; i < 20000; ++i) {
+        const QString a = randomText();
+        const QString b = randomText();
+        const std::u32string foldedA = a.toCaseFolded().toStdU32String();
+        const std::u32string foldedB = b.toCaseFolded().toStdU32String();
+        const QByteArray bytesA = a.toUtf8();
+        const QByteArray bytesB = b.toUtf8();
+        const int expected = foldedA != foldedB
+                                 ? (foldedA < foldedB ? -1 : 1)
+                                 : sign(std::string_view(view(bytesA)).compare(view(bytesB)));
+        QVERIFY2(sign(compareJetText(view(bytesA), view(bytesB))) == expected,
+                 qPrintable(a + QStringLiteral(" / ") + b));
+    }
 }
 
 void TestJetPattern::collationSortsThroughSql()
