@@ -4,6 +4,8 @@
 
 #include <QKeyEvent>
 #include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace vemtaro::platform {
 
@@ -131,9 +133,34 @@ CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushBut
     });
 }
 
+void CommandButton::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    option.icon = QIcon();
+    painter.drawControl(QStyle::CE_PushButtonBevel, option);
+
+    QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    if (!icon().isNull()) {
+        const QSize size = iconSize();
+        const QRect picture(area.center().x() - size.width() / 2, area.top() + 2, size.width(),
+                            size.height());
+        icon().paint(&painter, picture, Qt::AlignCenter,
+                     isEnabled() ? QIcon::Normal : QIcon::Disabled);
+        area.setTop(picture.bottom() + 1);
+    }
+    painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, palette(),
+                         isEnabled(), text(), QPalette::ButtonText);
+}
+
 OptionButton::OptionButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent)
 {
+    // Tab stops only at the selected button of a group; the arrows move within it.
+    setFocusPolicy(Qt::ClickFocus);
     connect(this, &QRadioButton::toggled, this, [this](bool on) {
+        setFocusPolicy(on ? Qt::StrongFocus : Qt::ClickFocus);
         if (on && Click)
             Click();
     });

@@ -84,11 +84,15 @@ protected:
 };
 
 /// A command button; Click runs on a mouse click, Space, Enter while it has the focus, and
-/// when its window presses it as the default button.
+/// when its window presses it as the default button. The caption wraps onto further lines
+/// when it is wider than the button; a picture, when set, stands above the caption.
 class CommandButton : public QPushButton {
 public:
     explicit CommandButton(const QString& caption, QWidget* parent = nullptr);
     std::function<void()> Click;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 /// An option button; Click runs when it becomes the selected one of its group.

@@ -1,0 +1,398 @@
+#include "FrmConsulVemtaro.h"
+
+#include "Ventanas.h"
+#include "db/Connection.h"
+#include "db/DataFolder.h"
+#include "depreciation/AbrirAmortizacion.h"
+#include "platform/Look.h"
+#include "platform/MessageBox.h"
+
+#include <QCloseEvent>
+#include <algorithm>
+
+namespace vemtaro {
+
+using namespace platform;
+
+namespace {
+
+const QString creditLine = QStringLiteral("Oficina de Patrimonio - Departamento de Bienes de Uso");
+
+/// Gives `control` its name as objectName and its place in twips.
+template <class Control>
+Control* named(Control* control, const char* name, int left, int top, int width, int height)
+{
+    control->setObjectName(QString::fromLatin1(name));
+    Form::place(control, left, top, width, height);
+    return control;
+}
+
+void setTextColor(QWidget* control, QColor color)
+{
+    QPalette pal = control->palette();
+    pal.setColor(QPalette::WindowText, color);
+    pal.setColor(QPalette::ButtonText, color);
+    control->setPalette(pal);
+}
+
+void setButtonColor(QWidget* control, QColor color)
+{
+    QPalette pal = control->palette();
+    pal.setColor(QPalette::Button, color);
+    control->setPalette(pal);
+}
+
+/// A label sized to its caption, as the design's auto-sized labels are.
+Label* autoLabel(const QString& caption, const char* name, int left, int top, const QFont& font,
+                 QWidget* parent)
+{
+    auto* label = new Label(caption, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(font);
+    label->adjustSize();
+    label->move(twips(left), twips(top));
+    return label;
+}
+
+} // namespace
+
+FrmConsulVemtaro::FrmConsulVemtaro() : m_db(db::Connection::open(db::databasePath()))
+{
+    setObjectName(QStringLiteral("FrmConsulVemtaro"));
+    setWindowTitle(QStringLiteral("Vemtaro de Cuentas") + QString(60, QLatin1Char(' ')) +
+                   creditLine);
+    setBackColor(QColor(bgr(0x00C0C000)));
+    setClientSizeTwips(11790, 8595);
+    setFont(sansFont(9.75));
+    setKeyPreview(true);
+
+    crearGrilla();
+    crearAreaDeBusqueda();
+    crearEditor();
+    ordenarTabulacion();
+    conectarEventos();
+    Form_Load();
+}
+
+FrmConsulVemtaro::~FrmConsulVemtaro() = default;
+
+void FrmConsulVemtaro::crearAreaDeBusqueda()
+{
+    const QFont optionFont = sansFont(9.75, true);
+    Frame1 =
+        named(new Frame(QStringLiteral("Busqueda por:"), this), "Frame1", 840, 3840, 2055, 2055);
+    setTextColor(Frame1, QColor(bgr(0x00404040)));
+    const auto option = [&](const QString& caption, const char* name, int top, int width) {
+        auto* button = named(new OptionButton(caption, Frame1), name, 120, top, width, 255);
+        button->setFont(optionFont);
+        setTextColor(button, Qt::blue);
+        return button;
+    };
+    OptDesc = option(QStringLiteral("Descripción"), "OptDesc", 240, 1695);
+    Optclase = option(QStringLiteral("Clase"), "Optclase", 600, 1815);
+    optCod = option(QStringLiteral("Código"), "optCod", 960, 1695);
+    optRubr = option(QStringLiteral("Rubro"), "optRubr", 1320, 1695);
+    optVidaU = option(QStringLiteral("Vida Util"), "optVidaU", 1680, 1695);
+    OptDesc->setChecked(true);
+
+    Label6 = autoLabel(QStringLiteral("Ud. esta buscando las siguientes palabras"), "Label6", 3120,
+                       3960, sansFont(9.75, true), this);
+    setTextColor(Label6, QColor(bgr(0x00404000)));
+
+    const auto wordBox = [&](const char* name, int left, int width) {
+        auto* box = named(new TextBox(this), name, left, 4200, width, 495);
+        box->setFont(sansFont(12));
+        return box;
+    };
+    Text1 = wordBox("Text1", 3000, 1815);
+    Text3 = wordBox("Text3", 5160, 1215);
+    Text4 = wordBox("Text4", 6600, 1215);
+
+    AdodcCodigo1 =
+        new LookupSource(*m_db, QStringLiteral("CODIGO"), QStringLiteral("AdodcCodigo"), this);
+    AdodcCodigo1->setObjectName(QStringLiteral("AdodcCodigo1"));
+    AdodcRubro1 =
+        new LookupSource(*m_db, QStringLiteral("RUBRO"), QStringLiteral("adodcrubro"), this);
+    AdodcRubro1->setObjectName(QStringLiteral("AdodcRubro1"));
+    AdodcVidaU1 =
+        new LookupSource(*m_db, QStringLiteral("vidaUtil"), QStringLiteral("AdodcVidaU"), this);
+    AdodcVidaU1->setObjectName(QStringLiteral("AdodcVidaU1"));
+
+    DataCodigo = named(new DataCombo(*AdodcCodigo1, QStringLiteral("CODIGO"), this), "DataCodigo",
+                       3000, 4800, 975, 315);
+    DataRubro = named(new DataCombo(*AdodcRubro1, QStringLiteral("RUBRO"), this), "DataRubro", 3000,
+                      5160, 3495, 315);
+    DataVidaU = named(new DataCombo(*AdodcVidaU1, QStringLiteral("Vida_Util"), this), "DataVidaU",
+                      3000, 5520, 975, 315);
+    for (DataCombo* combo : {DataCodigo, DataRubro, DataVidaU})
+        combo->hide();
+
+    Label8 = autoLabel(QStringLiteral("Ordenado por:"), "Label8", 7920, 3960, sansFont(9.75, true),
+                       this);
+    const QStringList orderFields = {QStringLiteral("descripcion"), QStringLiteral("codigo"),
+                                     QStringLiteral("rubro"), QStringLiteral("vida_util"),
+                                     QStringLiteral("clase")};
+    cbobusc = named(new ComboBox(this), "cbobusc", 8040, 4200, 1335, 315);
+    cbobusc->addItems(orderFields);
+    cbobusc->setText(QStringLiteral("descripcion"));
+    cbobusc2 = named(new ComboBox(this), "cbobusc2", 8040, 4680, 1335, 315);
+    cbobusc2->addItems(orderFields);
+    cbobusc2->setText(QString());
+
+    Line2 = new Line(7920, 3960, 9480, 3960, 1, this);
+    Line3 = new Line(7920, 5160, 9480, 5160, 1, this);
+    Line4 = new Line(7920, 3960, 7920, 5160, 1, this);
+    Line5 = new Line(9480, 3960, 9480, 5160, 1, this);
+    Line2->setObjectName(QStringLiteral("Line2"));
+    Line3->setObjectName(QStringLiteral("Line3"));
+    Line4->setObjectName(QStringLiteral("Line4"));
+    Line5->setObjectName(QStringLiteral("Line5"));
+
+    CmdEjecutar = named(new CommandButton(QStringLiteral("Ejec&utar Busqueda"), this),
+                        "CmdEjecutar", 9960, 3960, 1575, 735);
+    CmdEjecutar->setFont(sansFont(8.25));
+    CmdEjecutar->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    setButtonColor(CmdEjecutar, QColor(bgr(0x00C0C0FF)));
+    setDefaultButton(CmdEjecutar);
+    cmdRestablecer = named(new CommandButton(QStringLiteral("&Restablecer"), this),
+                           "cmdRestablecer", 9960, 4800, 1575, 495);
+    CmdImprimir = named(new CommandButton(QStringLiteral("Imprimir"), this), "CmdImprimir", 7920,
+                        5400, 1575, 495);
+    cmdBuscAv = named(new CommandButton(QStringLiteral("Busqueda Avanzada"), this), "cmdBuscAv",
+                      9960, 5400, 1575, 495);
+
+    TxtSQL = named(new MultiLineTextBox(this), "TxtSQL", 240, 3240, 6615, 375);
+    TxtSQL->setText(QStringLiteral("Text1\n"));
+    TxtSQL->hide();
+
+    dbgResultados->raise();
+}
+
+void FrmConsulVemtaro::crearGrilla()
+{
+    dcdatos = named(new DataControl(*m_db, QStringLiteral("vemtaro"), this), "dcdatos", 6480, 3240,
+                    3615, 495);
+    dbgResultados = named(new DataGrid(*dcdatos, this), "dbgResultados", 120, 120, 11775, 3135);
+    dbgResultados->setFont(sansFont(8.25));
+    // Column widths in twips; remarks take what is left.
+    const int columnWidths[] = {1050, 900, 4500, 2400, 900};
+    for (int column = 0; column < 5; ++column)
+        dbgResultados->setColumnWidth(column, twips(columnWidths[column]));
+
+    const auto zoom = [&](const char* name) {
+        auto* button =
+            named(new CommandButton(QStringLiteral("ZOOM"), this), name, 120, 4200, 615, 735);
+        button->setFont(sansFont(8.25));
+        setButtonColor(button, QColor(bgr(0x0080C0FF)));
+        return button;
+    };
+    cmdzoom1 = zoom("cmdzoom1");
+    cmdzoom1->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    cmdzoom2 = zoom("cmdzoom2");
+    cmdzoom2->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    cmdzoom2->raise();
+}
+
+void FrmConsulVemtaro::crearEditor()
+{
+    Line1 = new Line(240, 6000, 11880, 6000, 2, this);
+    Line1->setObjectName(QStringLiteral("Line1"));
+
+    const QFont labelFont = sansFont(12, true);
+    const QColor labelColor = palette().color(QPalette::Highlight);
+    const auto caption = [&](const QString& text, const char* name, int left) {
+        Label* label = autoLabel(text, name, left, 6000, labelFont, this);
+        setTextColor(label, labelColor);
+        return label;
+    };
+    Label1 = caption(QStringLiteral("Cuenta"), "Label1", 480);
+    Label2 = caption(QStringLiteral("Subcuenta"), "Label2", 1920);
+    Label3 = caption(QStringLiteral("Descripcion"), "Label3", 3360);
+    Label4 = caption(QStringLiteral("Rubro"), "Label4", 6120);
+    Label7 = caption(QStringLiteral("Vida Util"), "Label7", 8880);
+    Label5 = caption(QStringLiteral("Observ."), "Label5", 10200);
+
+    txtCuenta = named(new TextBox(this), "txtCuenta", 480, 6360, 1215, 495);
+    txtSubcuenta = named(new TextBox(this), "txtSubcuenta", 1920, 6360, 1215, 495);
+    txtDescr = named(new TextBox(this), "txtDescr", 3360, 6360, 2535, 495);
+    Datarubro2 = named(new DataCombo(*AdodcRubro1, QStringLiteral("RUBRO"), this), "Datarubro2",
+                       6120, 6720, 2535, 315);
+    Datarubro2->hide();
+    txtrubro = named(new TextBox(this), "txtrubro", 6120, 6360, 2535, 375);
+    txtrubro->setEnabled(false);
+    Text2 = named(new TextBox(this), "Text2", 8880, 6360, 1215, 495);
+    txtObserv = named(new MultiLineTextBox(this), "txtObserv", 10200, 6360, 1575, 855);
+    txtObserv->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    dcdatos->bind(txtCuenta, QStringLiteral("CODIGO"));
+    dcdatos->bind(txtSubcuenta, QStringLiteral("CLASE"));
+    dcdatos->bind(txtDescr, QStringLiteral("DESCRIPCION"));
+    dcdatos->bind(txtrubro, QStringLiteral("RUBRO"));
+    dcdatos->bind(Text2, QStringLiteral("VIDA_UTIL"));
+    dcdatos->bind(txtObserv, QStringLiteral("OBSERVACIONES"));
+
+    const auto editorButton = [&](const QString& text, const char* name, int left, int width) {
+        auto* button = named(new CommandButton(text, this), name, left, 7320, width, 615);
+        button->setFont(sansFont(8.25));
+        return button;
+    };
+    CmdNuevo = editorButton(QStringLiteral("&Nuevo"), "CmdNuevo", 480, 855);
+    cmdEdicion = editorButton(QStringLiteral("&Edicion"), "cmdEdicion", 1680, 855);
+    cmdSalvar = editorButton(QStringLiteral("&Salvar"), "cmdSalvar", 2925, 855);
+    cmdEliminar = editorButton(QStringLiteral("&Eliminar"), "cmdEliminar", 4155, 855);
+    cmdCancelar = editorButton(QStringLiteral("&Cancelar"), "cmdCancelar", 5370, 855);
+    cmdSalir = editorButton(QStringLiteral("S&alir"), "cmdSalir", 6600, 855);
+    cmdAmort = editorButton(QStringLiteral("Consultar Amortizacion"), "cmdAmort", 7920, 1215);
+    cmdReferencias = editorButton(QStringLiteral("Referencias"), "cmdReferencias", 9360, 1215);
+    cmdReferencias->setFont(font()); // the window's larger type, like the search area's buttons
+}
+
+void FrmConsulVemtaro::ordenarTabulacion()
+{
+    const std::vector<std::pair<int, QWidget*>> byTabIndex = {
+        {0, TxtSQL},          {1, CmdEjecutar},    {2, Text1},           {3, txtCuenta},
+        {4, txtSubcuenta},    {5, txtDescr},       {6, Datarubro2},      {7, txtrubro},
+        {8, Text2},           {9, txtObserv},      {15, CmdNuevo},       {16, cmdEdicion},
+        {17, cmdSalvar},      {18, cmdEliminar},   {19, cmdCancelar},    {20, cmdSalir},
+        {21, cmdRestablecer}, {22, dbgResultados}, {24, Frame1},         {25, optCod},
+        {26, OptDesc},        {27, optRubr},       {28, optVidaU},       {29, DataRubro},
+        {30, DataCodigo},     {32, DataVidaU},     {33, Optclase},       {34, cmdBuscAv},
+        {35, cbobusc},        {36, cbobusc2},      {37, Text3},          {38, Text4},
+        {40, cmdAmort},       {41, CmdImprimir},   {42, cmdReferencias}, {43, cmdzoom2},
+        {44, cmdzoom1}};
+    for (std::size_t i = 1; i < byTabIndex.size(); ++i)
+        setTabOrder(byTabIndex[i - 1].second, byTabIndex[i].second);
+    for (auto* label : findChildren<QLabel*>())
+        label->setFocusPolicy(Qt::NoFocus);
+}
+
+void FrmConsulVemtaro::conectarEventos()
+{
+    connect(dcdatos, &DataControl::Reposition, this, &FrmConsulVemtaro::dcdatos_Reposition);
+    connect(dcdatos, &DataControl::moveFailed, this, [](const QString& description) {
+        MessageBox::show(QStringLiteral("Error: ") + description);
+    });
+    cmdzoom1->Click = [this] { cmdzoom1_Click(); };
+    cmdzoom2->Click = [this] { cmdzoom2_Click(); };
+    cmdBuscAv->Click = [this] { cmdBuscAv_Click(); };
+    cmdReferencias->Click = [this] { cmdReferencias_Click(); };
+    cmdSalir->Click = [this] { cmdSalir_Click(); };
+    cmdAmort->Click = [this] { cmdAmort_Click(); };
+    Text2->GotFocus = [this] { Text2_GotFocus(); };
+    DataCodigo->Click = [this] { Text1->setText(DataCodigo->text()); };
+    DataRubro->Click = [this] { Text1->setText(DataRubro->text()); };
+    DataVidaU->Click = [this] { Text1->setText(DataVidaU->text()); };
+    Datarubro2->Click = [this] { txtrubro->setText(Datarubro2->text()); };
+}
+
+void FrmConsulVemtaro::Form_Load()
+{
+    dcdatos_Reposition();
+    deshabilitarCajasTexto();
+    Text1->setEnabled(true);
+    Text3->setEnabled(true);
+    Text4->setEnabled(true);
+    cmdSalvar->setEnabled(false);
+}
+
+void FrmConsulVemtaro::habilitarBotonesComando()
+{
+    setEnabledOfKind<CommandButton>(true);
+}
+
+void FrmConsulVemtaro::deshabilitarBotonesComando()
+{
+    setEnabledOfKind<CommandButton>(false);
+}
+
+void FrmConsulVemtaro::habilitarCajasTexto()
+{
+    setEnabledOfKind<TextControl>(true);
+}
+
+void FrmConsulVemtaro::deshabilitarCajasTexto()
+{
+    setEnabledOfKind<TextControl>(false);
+}
+
+void FrmConsulVemtaro::Form_KeyPress(int& keyAscii)
+{
+    // Enter reaches here only while the default button is disabled (adding or editing):
+    // it moves on to the next box instead.
+    if (keyAscii == 13) {
+        sendKeys(QStringLiteral("{tab}"));
+        keyAscii = 0;
+    }
+}
+
+void FrmConsulVemtaro::dcdatos_Reposition()
+{
+    const db::RecordSet& records = dcdatos->recordset();
+    const int count = records.recordCount();
+    if (count != 0)
+        dcdatos->setCaption(
+            QStringLiteral("Registro:%1 de %2").arg(records.absolutePosition() + 1).arg(count));
+    else
+        dcdatos->setCaption(QStringLiteral("No hay entradas de registros"));
+}
+
+void FrmConsulVemtaro::cmdzoom1_Click()
+{
+    dbgResultados->setFontSize(13);
+    cmdzoom1->hide();
+    cmdzoom2->show();
+}
+
+void FrmConsulVemtaro::cmdzoom2_Click()
+{
+    dbgResultados->setFontSize(9);
+    cmdzoom2->hide();
+    cmdzoom1->show();
+}
+
+void FrmConsulVemtaro::Text2_GotFocus()
+{
+    Datarubro2->hide();
+}
+
+void FrmConsulVemtaro::cmdBuscAv_Click()
+{
+    // The next window is shown before this one closes, so that the program does not take the
+    // moment between them for its last window closing.
+    QWidget* extendida = mostrarFrmConsulExt();
+    if (auto* zoom = extendida->findChild<QWidget*>(QStringLiteral("cmdzoom1")))
+        zoom->hide();
+    m_switching = true;
+    close();
+}
+
+void FrmConsulVemtaro::cmdReferencias_Click()
+{
+    mostrarFrmReferencias();
+    m_switching = true;
+    close();
+}
+
+void FrmConsulVemtaro::cmdSalir_Click()
+{
+    close();
+}
+
+void FrmConsulVemtaro::cmdAmort_Click()
+{
+    depreciation::abrirAmortizacion(this, {txtCuenta->text(), txtSubcuenta->text(),
+                                           txtDescr->text(), txtrubro->text(), Text2->text()});
+}
+
+void FrmConsulVemtaro::closeEvent(QCloseEvent* event)
+{
+    // Leaving for good takes the hidden extended search window along, so that no hidden
+    // window outlives this one.
+    if (!m_switching) {
+        if (QWidget* extendida = frmConsulExtCargada())
+            extendida->deleteLater();
+    }
+    Form::closeEvent(event);
+}
+
+} // namespace vemtaro

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "platform/Controls.h"
+#include "platform/DataCombo.h"
+#include "platform/DataControl.h"
+#include "platform/DataGrid.h"
+#include "platform/Form.h"
+
+#include <memory>
+
+namespace vemtaro::db {
+class Connection;
+}
+
+namespace vemtaro {
+
+/// The chart of accounts window: the window the program starts with and the hub from which
+/// the clerk searches, edits, prints, and opens the other windows.
+///
+/// Every creation starts from the design state: the grid shows the whole `vemtaro` table in
+/// its own order, the editor's boxes are disabled, and the focus is on CmdEjecutar. Closing it
+/// destroys it; the other windows create it afresh when they return.
+class FrmConsulVemtaro : public platform::Form {
+    Q_OBJECT
+public:
+    /// Opens the accounts database of the data folder; throws db::DbError when it cannot.
+    FrmConsulVemtaro();
+    ~FrmConsulVemtaro() override;
+
+    // Search area
+    platform::Frame* Frame1;
+    platform::OptionButton* OptDesc;
+    platform::OptionButton* Optclase;
+    platform::OptionButton* optCod;
+    platform::OptionButton* optRubr;
+    platform::OptionButton* optVidaU;
+    platform::Label* Label6;
+    platform::TextBox* Text1;
+    platform::TextBox* Text3;
+    platform::TextBox* Text4;
+    platform::LookupSource* AdodcCodigo1;
+    platform::LookupSource* AdodcRubro1;
+    platform::LookupSource* AdodcVidaU1;
+    platform::DataCombo* DataCodigo;
+    platform::DataCombo* DataRubro;
+    platform::DataCombo* DataVidaU;
+    platform::Label* Label8;
+    platform::ComboBox* cbobusc;
+    platform::ComboBox* cbobusc2;
+    platform::Line* Line2;
+    platform::Line* Line3;
+    platform::Line* Line4;
+    platform::Line* Line5;
+    platform::CommandButton* CmdEjecutar;
+    platform::CommandButton* cmdRestablecer;
+    platform::CommandButton* CmdImprimir;
+    platform::CommandButton* cmdBuscAv;
+    platform::MultiLineTextBox* TxtSQL;
+    platform::DataControl* dcdatos;
+
+    // Result grid and zoom
+    platform::DataGrid* dbgResultados;
+    platform::CommandButton* cmdzoom2;
+    platform::CommandButton* cmdzoom1;
+
+    // Record editor
+    platform::Line* Line1;
+    platform::Label* Label1;
+    platform::Label* Label2;
+    platform::Label* Label3;
+    platform::Label* Label4;
+    platform::Label* Label7;
+    platform::Label* Label5;
+    platform::TextBox* txtCuenta;
+    platform::TextBox* txtSubcuenta;
+    platform::TextBox* txtDescr;
+    platform::DataCombo* Datarubro2;
+    platform::TextBox* txtrubro;
+    platform::TextBox* Text2;
+    platform::MultiLineTextBox* txtObserv;
+    platform::CommandButton* CmdNuevo;
+    platform::CommandButton* cmdEdicion;
+    platform::CommandButton* cmdSalvar;
+    platform::CommandButton* cmdEliminar;
+    platform::CommandButton* cmdCancelar;
+    platform::CommandButton* cmdSalir;
+    platform::CommandButton* cmdAmort;
+    platform::CommandButton* cmdReferencias;
+
+    void habilitarBotonesComando();
+    void deshabilitarBotonesComando();
+    void habilitarCajasTexto();
+    void deshabilitarCajasTexto();
+
+protected:
+    void Form_KeyPress(int& keyAscii) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void crearAreaDeBusqueda();
+    void crearGrilla();
+    void crearEditor();
+    void ordenarTabulacion();
+    void conectarEventos();
+    void Form_Load();
+
+    void dcdatos_Reposition();
+    void cmdzoom1_Click();
+    void cmdzoom2_Click();
+    void cmdBuscAv_Click();
+    void cmdReferencias_Click();
+    void cmdSalir_Click();
+    void cmdAmort_Click();
+    void Text2_GotFocus();
+
+    std::unique_ptr<db::Connection> m_db;
+    /// Set while the window closes to make way for another window, which leaves the
+    /// extended search window alone.
+    bool m_switching = false;
+};
+
+} // namespace vemtaro

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+namespace vemtaro {
+
+class FrmConsulVemtaro;
+
+/// Application-wide settings every window relies on: the name, the style, the title of
+/// message boxes. Call once after the QApplication exists.
+void prepararAplicacion();
+
+/// Writes the default database and reference document into the data folder where they are
+/// missing; never overwrites. Throws db::DbError when the folder cannot be written.
+void prepararCarpetaDeDatos();
+
+/// Creates the chart window afresh, in its design state, and shows it. When the accounts
+/// database cannot be opened, says so in a message box and returns null.
+FrmConsulVemtaro* mostrarFrmConsulVemtaro();
+
+/// The extended search window: shows it (loading it when it is not loaded) and returns it.
+QWidget* mostrarFrmConsulExt();
+/// The extended search window while it is loaded, visible or hidden; null otherwise.
+QWidget* frmConsulExtCargada();
+
+/// Shows the references viewer modally on the document of the data folder.
+QWidget* mostrarFrmReferencias();
+
+} // namespace vemtaro

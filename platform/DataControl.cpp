@@ -1,0 +1,182 @@
+#include "DataControl.h"
+
+#include "Controls.h"
+#include "db/DbError.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+
+namespace vemtaro::platform {
+namespace {
+QString textOf(const QVariant& value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+} // namespace
+
+DataControl::DataControl(db::Connection& db, const QString& recordSource, QWidget* parent)
+    : QWidget(parent), m_recordset(db), m_recordSource(recordSource),
+      m_caption(new QLabel(QStringLiteral("Data1"), this))
+{
+    setAutoFillBackground(true);
+    setFrameStyle();
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->setSpacing(0);
+    const auto addButton = [&](const char* name, const QString& glyph,
+                               void (DataControl::*move)()) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setText(glyph);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        connect(button, &QToolButton::clicked, this, [this, move] { navigate(move); });
+        layout->addWidget(button);
+    };
+    addButton("cmdPrimero", QStringLiteral("|◀"), &DataControl::moveFirst);
+    addButton("cmdAnterior", QStringLiteral("◀"), &DataControl::movePrevious);
+    m_caption->setObjectName(QStringLiteral("caption"));
+    m_caption->setAlignment(Qt::AlignCenter);
+    layout->addWidget(m_caption, 1);
+    addButton("cmdSiguiente", QStringLiteral("▶"), &DataControl::moveNext);
+    addButton("cmdUltimo", QStringLiteral("▶|"), &DataControl::moveLast);
+
+    connect(&m_recordset, &db::RecordSet::repositioned, this, [this] {
+        fillBoundBoxes();
+        Q_EMIT Reposition();
+    });
+    connect(&m_recordset, &db::RecordSet::rowChanged, this, [this](int row) {
+        if (row == m_recordset.absolutePosition())
+            fillBoundBoxes();
+    });
+    refresh();
+}
+
+DataControl::~DataControl() = default;
+
+void DataControl::setFrameStyle()
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::Button));
+    setPalette(pal);
+}
+
+QString DataControl::caption() const
+{
+    return m_caption->text();
+}
+
+void DataControl::setCaption(const QString& caption)
+{
+    m_caption->setText(caption);
+}
+
+void DataControl::refresh()
+{
+    m_recordset.open(m_recordSource);
+}
+
+void DataControl::bind(TextControl* box, const QString& field)
+{
+    m_bindings.push_back({box, m_recordset.fieldIndex(field), {}});
+    fillBoundBoxes();
+}
+
+void DataControl::addNew()
+{
+    m_recordset.addNew();
+    fillBoundBoxes();
+}
+
+void DataControl::edit()
+{
+    m_recordset.edit();
+}
+
+void DataControl::update()
+{
+    takeBoundEdits();
+    m_recordset.update();
+    fillBoundBoxes();
+}
+
+void DataControl::deleteCurrent()
+{
+    m_recordset.deleteCurrent();
+}
+
+void DataControl::moveTo(int row)
+{
+    takeBoundEdits();
+    m_recordset.moveTo(row);
+}
+
+void DataControl::moveFirst()
+{
+    takeBoundEdits();
+    m_recordset.moveFirst();
+}
+
+void DataControl::movePrevious()
+{
+    takeBoundEdits();
+    m_recordset.movePrevious();
+}
+
+void DataControl::moveNext()
+{
+    takeBoundEdits();
+    m_recordset.moveNext();
+}
+
+void DataControl::moveLast()
+{
+    takeBoundEdits();
+    m_recordset.moveLast();
+}
+
+void DataControl::updateControls()
+{
+    m_recordset.cancelUpdate();
+    fillBoundBoxes();
+}
+
+void DataControl::navigate(void (DataControl::*move)())
+{
+    try {
+        (this->*move)();
+    } catch (const db::DbError& error) {
+        Q_EMIT moveFailed(error.description());
+    }
+}
+
+void DataControl::fillBoundBoxes()
+{
+    const bool current =
+        m_recordset.editMode() == db::RecordSet::EditMode::AddNew ||
+        (m_recordset.absolutePosition() >= 0 && !m_recordset.eof() && !m_recordset.bof());
+    for (Binding& binding : m_bindings) {
+        binding.shown = current && binding.field >= 0
+                            ? textOf(m_recordset.currentValue(binding.field))
+                            : QString();
+        binding.box->setText(binding.shown);
+        // A change handler may rewrite what it was given (upper case): that is what is shown.
+        binding.shown = binding.box->text();
+    }
+}
+
+void DataControl::takeBoundEdits()
+{
+    // Every box is read before the first value goes in: putting a value in refills the boxes.
+    std::vector<std::pair<int, QString>> edits;
+    for (const Binding& binding : m_bindings) {
+        const QString text = binding.box->text();
+        if (binding.field >= 0 && text != binding.shown)
+            edits.emplace_back(binding.field, text);
+    }
+    for (const auto& [field, text] : edits)
+        m_recordset.setValue(field, text.isEmpty() ? QVariant() : QVariant(text));
+}
+
+} // namespace vemtaro::platform

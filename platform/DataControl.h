@@ -1,0 +1,85 @@
+#pragma once
+
+#include "db/RecordSet.h"
+
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+class QLabel;
+
+namespace vemtaro::db {
+class Connection;
+}
+
+namespace vemtaro::platform {
+
+class TextControl;
+
+/// A bound record source: a navigation bar (first, previous, next, last and the caption
+/// between them) over one record set, with text boxes bound to its fields.
+///
+/// Bound boxes show the current record's fields after every reposition, go blank on addNew(),
+/// and hand their texts to the record set when a pending add or edit is written: by update(),
+/// or by a move, which writes a changed pending record first (the grid's in-place edits are
+/// written the same way). Failures throw db::DbError; showing them is the window's business.
+class DataControl : public QWidget {
+    Q_OBJECT
+public:
+    /// Opens the record set on `recordSource` (a table name or a query text); throws DbError.
+    DataControl(db::Connection& db, const QString& recordSource, QWidget* parent = nullptr);
+    ~DataControl() override;
+
+    QString caption() const;
+    void setCaption(const QString& caption);
+
+    QString recordSource() const { return m_recordSource; }
+    /// Replaces the query text; it is run by the next refresh().
+    void setRecordSource(const QString& text) { m_recordSource = text; }
+    /// Runs the query text; the first record becomes current. Throws DbError (the query text
+    /// stays set to the rejected text).
+    void refresh();
+
+    db::RecordSet& recordset() { return m_recordset; }
+    const db::RecordSet& recordset() const { return m_recordset; }
+
+    /// Binds `box` to `field` of the current record.
+    void bind(TextControl* box, const QString& field);
+
+    // The record-set operations the windows use, keeping the bound boxes in step.
+    void addNew();
+    void edit();
+    void update();
+    void deleteCurrent();
+    void moveTo(int row);
+    void moveFirst();
+    void movePrevious();
+    void moveNext();
+    void moveLast();
+    /// Shows the current record again in the bound boxes, abandoning a pending add or edit.
+    void updateControls();
+
+Q_SIGNALS:
+    /// A record became current (after a refresh, a move or a delete).
+    void Reposition();
+    /// A navigation-bar move failed (for example writing a pending edit); the window shows it.
+    void moveFailed(const QString& description);
+
+private:
+    struct Binding {
+        TextControl* box;
+        int field;
+        QString shown; ///< the text the box was last filled with
+    };
+    void fillBoundBoxes();
+    void takeBoundEdits();
+    void navigate(void (DataControl::*move)());
+    void setFrameStyle();
+
+    db::RecordSet m_recordset;
+    QString m_recordSource;
+    QLabel* m_caption;
+    std::vector<Binding> m_bindings;
+};
+
+} // namespace vemtaro::platform

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QTemporaryDir>
+#include <QWidget>
+
+namespace vemtaro {
+class FrmConsulVemtaro;
+}
+
+/// A fresh data folder with the default database for each test, boxes answered by the seam.
+class ChartTestSupport {
+public:
+    ChartTestSupport();
+    ~ChartTestSupport();
+
+    /// Creates and shows the chart window as the program does, and waits until it is exposed.
+    vemtaro::FrmConsulVemtaro* abrirCuadro();
+    /// Processes pending deletions (closed windows are deleted later).
+    static void procesarCierres();
+    /// The visible top-level window named `name`, or null.
+    static QWidget* ventanaVisible(const QString& name);
+    /// Runs `sql` on the data folder's database and returns the first column of the first row.
+    QString consultar(const QString& sql) const;
+
+private:
+    QTemporaryDir m_home;
+};
