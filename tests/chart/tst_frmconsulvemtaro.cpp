@@ -4,6 +4,7 @@
 #include "chart/FrmConsulVemtaro.h"
 #include "chart/Ventanas.h"
 #include "platform/MessageBox.h"
+#include "references/FrmReferencias.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -11,6 +12,7 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 
 using namespace vemtaro;
 using platform::CommandButton;
@@ -318,6 +320,59 @@ private Q_SLOTS:
         // With no window left the program ends.
         for (QWidget* window : QApplication::topLevelWidgets())
             QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+    }
+
+    void referencesReplaceTheChartWindowAndComeBackFresh()
+    {
+        QPointer<FrmConsulVemtaro> w = m_support->abrirCuadro();
+        QTest::keyClicks(w->Text1, QStringLiteral("silla"));
+        for (int vez = 0; vez < 2; ++vez) {
+            QTest::mouseClick(w->cmdReferencias, Qt::LeftButton);
+            ChartTestSupport::procesarCierres();
+            QVERIFY(w.isNull());
+            auto* visor = qobject_cast<FrmReferencias*>(
+                ChartTestSupport::ventanaVisible(QStringLiteral("FrmReferencias")));
+            QVERIFY(visor);
+            QVERIFY(visor->RichTextBox1->toPlainText().contains(QStringLiteral("amortización"),
+                                                               Qt::CaseInsensitive));
+            QCOMPARE(visor->RichTextBox1->textCursor().position(), 0);
+
+            QTest::mouseClick(visor->cmdSalir, Qt::LeftButton);
+            ChartTestSupport::procesarCierres();
+            w = qobject_cast<FrmConsulVemtaro*>(
+                ChartTestSupport::ventanaVisible(QStringLiteral("FrmConsulVemtaro")));
+            QVERIFY(w);
+            QVERIFY(!ChartTestSupport::ventanaVisible(QStringLiteral("FrmReferencias")));
+            QCOMPARE(w->Text1->text(), QString());
+            QVERIFY(w->dcdatos->caption().startsWith(QStringLiteral("Registro:1 de ")));
+        }
+    }
+
+    void depreciationOpensOnlyForDepreciatedAccounts()
+    {
+        FrmConsulVemtaro* w = m_support->abrirCuadro();
+        // The first accounts are land, which is not depreciated.
+        QCOMPARE(w->Text2->text(), QStringLiteral("0"));
+        QTest::mouseClick(w->cmdAmort, Qt::LeftButton);
+        const auto shown = platform::MessageBox::takeShown();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown[0].prompt, QStringLiteral("Este Bien, no se amortiza"));
+        QVERIFY(!ChartTestSupport::ventanaVisible(QStringLiteral("frmAmortizacion")));
+
+        const int depreciated = m_support
+                                    ->consultar(QStringLiteral(
+                                        "SELECT count(*) FROM vemtaro WHERE id < (SELECT min(id) "
+                                        "FROM vemtaro WHERE VIDA_UTIL > 0)"))
+                                    .toInt();
+        w->dcdatos->moveTo(depreciated);
+        const QString cuenta = w->txtCuenta->text();
+        QTest::mouseClick(w->cmdAmort, Qt::LeftButton);
+        QWidget* calculadora = ChartTestSupport::ventanaVisible(QStringLiteral("frmAmortizacion"));
+        QVERIFY(calculadora);
+        QCOMPARE(calculadora->findChild<QLineEdit*>(QStringLiteral("txtCodigo"))->text(), cuenta);
+        QCOMPARE(calculadora->findChild<QLineEdit*>(QStringLiteral("Text2"))->text(), w->Text2->text());
+        // The chart window stays usable beside it.
+        QVERIFY(w->isVisible() && w->isEnabled());
     }
 
 private:
