@@ -69,7 +69,7 @@ void runSearch()
         builtinSearch();
         // Alternate the two so that drifts of the machine hit both alike.
         std::vector<double> jetTimes, builtinTimes;
-        for (int run = 0; run < 7; ++run) {
+        for (int run = 0; run < 9; ++run) {
             jetTimes.push_back(medianMs(1, jetSearch));
             builtinTimes.push_back(medianMs(1, builtinSearch));
         }

@@ -48,12 +48,6 @@ struct Statement {
     ~Statement() { sqlite3_finalize(stmt); }
 };
 
-QString quoted(const QString& identifier)
-{
-    return QLatin1Char('"') +
-           QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-}
-
 // SQLite's rules for the affinity of a declared column type; numbers are INTEGER, REAL and
 // NUMERIC affinity alike.
 bool hasNumericAffinity(const QString& declaredType)
@@ -77,14 +71,16 @@ public:
         table.name = declaredName(tableName);
         table.keyColumn = QStringLiteral("id");
         Statement info;
-        prepare(info, "PRAGMA table_info(" + quoted(table.name).toUtf8() + ")");
+        prepare(info, "SELECT name, type, pk FROM pragma_table_info(?1) ORDER BY cid");
+        const QByteArray name = table.name.toUtf8();
+        sqlite3_bind_text(info.stmt, 1, name.constData(), int(name.size()), SQLITE_STATIC);
         bool hasKey = false;
         int rc;
         while ((rc = sqlite3_step(info.stmt)) == SQLITE_ROW) {
-            const QString column = text(info.stmt, 1);
-            const QString type = text(info.stmt, 2);
+            const QString column = text(info.stmt, 0);
+            const QString type = text(info.stmt, 1);
             if (column.compare(table.keyColumn, Qt::CaseInsensitive) == 0) {
-                hasKey = sqlite3_column_int(info.stmt, 5) == 1 &&
+                hasKey = sqlite3_column_int(info.stmt, 2) == 1 &&
                          type.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
                 table.keyColumn = column;
                 continue;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string_view>
-
 struct sqlite3;
 
 namespace vemtaro::db {

@@ -30,7 +30,8 @@ const std::array<unsigned char, 128>& foreignLeads()
 {
     static const std::array<unsigned char, 128> table = [] {
         std::array<unsigned char, 128> leads{};
-        for (char32_t c = 0x80; c < invalidByteBase; ++c) {
+        // Letters with case lie in the first two planes only.
+        for (char32_t c = 0x80; c < 0x20000; ++c) {
             const char32_t folded = QChar::toCaseFolded(c);
             if (folded >= 0x80)
                 continue;
@@ -184,7 +185,8 @@ void JetPattern::compileList(std::string_view pattern, size_t& pos)
     m_lists.push_back(std::move(list));
 }
 
-// Fills the start filter of the segment being closed from its first token.
+// Prepares the search of the segment being closed: the start filter from its first token, and
+// the bytes of an ASCII word.
 void JetPattern::closeSegment()
 {
     Segment& segment = m_segments.back();

@@ -62,10 +62,10 @@ private:
         /// Bytes that may begin a character matching the first token (when `filtered`).
         bool filtered = false;
         std::array<bool, 256> startBytes{};
-        /// The folded bytes of a segment of ASCII characters only that no non-ASCII character
-        /// folds to (the common search word), searched for eight bytes at a time; else empty.
+        /// For a segment of ASCII literals only (the common search word) its folded bytes,
+        /// searched for many bytes at a time; else empty.
         std::string ascii;
-        /// The lead bytes of non-ASCII characters folding to its first two, or 0.
+        /// The lead bytes of the non-ASCII characters that fold to its first two, or 0.
         unsigned char asciiLeads[2] = {0, 0};
         uint32_t size() const { return end - begin; }
     };
