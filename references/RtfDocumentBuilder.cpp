@@ -58,7 +58,7 @@ size_t qHash(const CharProps& p, size_t seed)
 }
 
 DocumentBuilder::DocumentBuilder(QTextDocument& document, const DocumentTables& tables)
-    : document_(document), tables_(tables), cursor_(&document)
+    : tables_(tables), cursor_(&document)
 {
 }
 
@@ -144,6 +144,9 @@ void DocumentBuilder::closeRow(const RowDefinition& definition)
     openRow_.definition = definition;
     rows_.push_back(std::move(openRow_));
     openRow_ = Row();
+    tableColumns_ = std::max(tableColumns_, rows_.back().cells.size());
+    if (rows_.size() * tableColumns_ >= size_t(maxTableCells))
+        writeTable();
 }
 
 void DocumentBuilder::writeTable()
@@ -151,9 +154,7 @@ void DocumentBuilder::writeTable()
     closeRow(RowDefinition());
     if (rows_.empty())
         return;
-    size_t columns = 1;
-    for (const Row& row : rows_)
-        columns = std::max(columns, row.cells.size());
+    const size_t columns = tableColumns_;
     const RowDefinition& first = rows_.front().definition;
 
     QTextTableFormat format;
@@ -200,6 +201,7 @@ void DocumentBuilder::writeTable()
     cursor_.setPosition(table->lastPosition() + 1);
     cursorBlockIsFresh_ = true;
     rows_.clear();
+    tableColumns_ = 0;
 }
 
 void DocumentBuilder::writeParagraph(QTextCursor& cursor, bool& blockIsFresh,

@@ -22,6 +22,9 @@ class DocumentBuilder {
 public:
     /// Most cells kept in a table row; further cells go into the last one.
     static constexpr int maxColumns = 63;
+    /// Most cells in one QTextTable (rows times the widest row); a longer table goes on in
+    /// a new one, so that one wide row cannot make every later row as wide.
+    static constexpr int maxTableCells = 50000;
 
     DocumentBuilder(QTextDocument& document, const DocumentTables& tables);
 
@@ -70,12 +73,12 @@ private:
     const QTextCharFormat& charFormat(const CharProps& props);
     QTextBlockFormat blockFormat(const ParaProps& para, bool pageBreakAfter) const;
 
-    QTextDocument& document_;
     const DocumentTables& tables_;
     QTextCursor cursor_;
     bool cursorBlockIsFresh_ = true; // the cursor's block holds nothing written yet
     Paragraph paragraph_;
-    std::vector<Row> rows_; // finished rows of the table being collected
+    std::vector<Row> rows_;   // finished rows of the table being collected
+    size_t tableColumns_ = 0; // cells in the widest of them
     Row openRow_;
     bool cellIsOpen_ = false;
     QHash<CharProps, QTextCharFormat> charFormats_;
