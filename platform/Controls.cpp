@@ -55,6 +55,24 @@ TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
     });
 }
 
+void TextBox::setText(const QString& text)
+{
+    if (m_settingText == 0)
+        m_caretPlaced = false;
+    ++m_settingText;
+    QLineEdit::setText(text);
+    --m_settingText;
+    if (m_settingText == 0 && !m_caretPlaced)
+        setCursorPosition(0);
+}
+
+void TextBox::setSelStart(int start)
+{
+    if (m_settingText > 0)
+        m_caretPlaced = true;
+    setCursorPosition(start);
+}
+
 void TextBox::keyPressEvent(QKeyEvent* event)
 {
     if (!filterKey(event))

@@ -52,9 +52,10 @@ class TextBox : public QLineEdit, public TextControl {
 public:
     explicit TextBox(QWidget* parent = nullptr);
     QString text() const override { return QLineEdit::text(); }
-    void setText(const QString& text) override { QLineEdit::setText(text); }
+    /// Setting the text puts the caret at its start, unless the Change handler placed it.
+    void setText(const QString& text) override;
     int selStart() const override { return cursorPosition(); }
-    void setSelStart(int start) override { setCursorPosition(start); }
+    void setSelStart(int start) override;
     void setSelLength(int length) override { setSelection(cursorPosition(), length); }
     QWidget* widget() override { return this; }
 
@@ -63,6 +64,10 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void typeCharacter(QChar c) override { insert(QString(c)); }
+
+private:
+    int m_settingText = 0;      ///< depth of setText() calls under way
+    bool m_caretPlaced = false; ///< a handler placed the caret while the text was being set
 };
 
 /// A multi-line text box; Tab moves the focus on, as in every other box.

@@ -106,6 +106,11 @@ private Q_SLOTS:
         QCOMPARE(changes, 2); // the handler's own upper-casing, then nothing more
         form->first->setText(QStringLiteral("MESA"));
         QCOMPARE(changes, 2);
+        // Text set by code shows from its start, unless the handler put the caret elsewhere.
+        QCOMPARE(form->first->selStart(), 0);
+        form->second->Change = [&] { form->second->setSelStart(form->second->text().size()); };
+        form->second->setText(QStringLiteral("roble"));
+        QCOMPARE(form->second->selStart(), 5);
 
         int notesChanges = 0;
         form->notes->Change = [&] { ++notesChanges; };
