@@ -112,7 +112,12 @@ class ComboBox : public QComboBox {
 public:
     explicit ComboBox(QWidget* parent = nullptr);
     QString text() const { return currentText(); }
-    void setText(const QString& text) { setEditText(text); }
+    void setText(const QString& text)
+    {
+        setEditText(text);
+        if (lineEdit())
+            lineEdit()->setCursorPosition(0);
+    }
 };
 
 /// A label drawn on its window's background.
