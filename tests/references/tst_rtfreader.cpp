@@ -5,6 +5,7 @@
 #include "references/RtfReader.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QTest>
 #include <QTextBlock>
@@ -71,6 +72,7 @@ private Q_SLOTS:
     void pictureOfEachWordOutputOnlyOnce();
     void hyperlinks_data();
     void hyperlinks();
+    void wordProcessorOutput();
     void notRtf();
 };
 
@@ -571,6 +573,41 @@ void TestRtfReader::hyperlinks()
     QCOMPARE(link.isAnchor(), !href.isEmpty());
     QCOMPARE(link.anchorHref(), href);
     QVERIFY(!formatOf(*document, QStringLiteral("after")).isAnchor());
+}
+
+// The default reference document as a word processor writes it back after opening it:
+// style sheet, list table, associated fonts, Unicode with fallbacks, row properties.
+void TestRtfReader::wordProcessorOutput()
+{
+    QFile file(QFINDTESTDATA("data/libreoffice-export.rtf"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const auto document = read(file.readAll());
+    const QString text = document->toPlainText();
+    QVERIFY(text.startsWith(QStringLiteral("Referencias del Plan de Cuentas de Bienes\n")));
+    for (const QString& leak : {QStringLiteral("Normal"), QStringLiteral("ListLabel"),
+                                QStringLiteral("Liberation"), QStringLiteral("Times New Roman")})
+        QVERIFY2(!text.contains(leak), qPrintable(leak));
+    QVERIFY(text.contains(QStringLiteral("\u2022\t11 Terrenos (1101 urbanos, 1102 rurales).\n")));
+    QVERIFY(text.contains(QStringLiteral("\n2.\tValor amortizable: el precio de compra (P) menos "
+                                         "el valor residual estimado, P \u2212 R.\n")));
+    const QTextCharFormat heading = formatOf(*document, QStringLiteral("3.2 Un ejemplo"));
+    QCOMPARE(heading.fontWeight(), int(QFont::Bold));
+    QCOMPARE(heading.fontPointSize(), 12.0);
+    QCOMPARE(heading.foreground().color(), QColor(128, 0, 0));
+    QCOMPARE(describe(formatOf(*document, QStringLiteral("Ambos"))),
+             QStringLiteral("family:Arial size:11"));
+
+    const auto found = tables(*document);
+    QCOMPARE(found.size(), 2);
+    QCOMPARE(found.at(0)->rows(), 19);
+    QCOMPARE(found.at(0)->columns(), 4);
+    QCOMPARE(cellText(found.at(0), 13, 0), QStringLiteral("EQUIPO DE COMPUTACION"));
+    QCOMPARE(cellText(found.at(0), 13, 2), QStringLiteral("3 o 5"));
+    QCOMPARE(found.at(0)->cellAt(0, 0).format().background().color(), QColor(214, 230, 245));
+    QCOMPARE(cellText(found.at(1), 6, 2), QStringLiteral("499,50"));
+    QCOMPARE(blockFormatOf(*document, QStringLiteral("499,50")).alignment() &
+                 Qt::AlignHorizontal_Mask,
+             Qt::AlignRight);
 }
 
 void TestRtfReader::notRtf()
