@@ -27,21 +27,6 @@ Control* named(Control* control, const char* name, int left, int top, int width,
     return control;
 }
 
-void setTextColor(QWidget* control, QColor color)
-{
-    QPalette pal = control->palette();
-    pal.setColor(QPalette::WindowText, color);
-    pal.setColor(QPalette::ButtonText, color);
-    control->setPalette(pal);
-}
-
-void setButtonColor(QWidget* control, QColor color)
-{
-    QPalette pal = control->palette();
-    pal.setColor(QPalette::Button, color);
-    control->setPalette(pal);
-}
-
 /// A label sized to its caption, as the design's auto-sized labels are.
 Label* autoLabel(const QString& caption, const char* name, int left, int top, const QFont& font,
                  QWidget* parent)
@@ -81,11 +66,11 @@ void FrmConsulVemtaro::crearAreaDeBusqueda()
     const QFont optionFont = sansFont(9.75, true);
     Frame1 =
         named(new Frame(QStringLiteral("Busqueda por:"), this), "Frame1", 840, 3840, 2055, 2055);
-    setTextColor(Frame1, QColor(bgr(0x00404040)));
+    setColor(Frame1, QPalette::WindowText, QColor(bgr(0x00404040)));
     const auto option = [&](const QString& caption, const char* name, int top, int width) {
         auto* button = named(new OptionButton(caption, Frame1), name, 120, top, width, 255);
         button->setFont(optionFont);
-        setTextColor(button, Qt::blue);
+        setColor(button, QPalette::WindowText, Qt::blue);
         return button;
     };
     OptDesc = option(QStringLiteral("Descripción"), "OptDesc", 240, 1695);
@@ -97,7 +82,7 @@ void FrmConsulVemtaro::crearAreaDeBusqueda()
 
     Label6 = autoLabel(QStringLiteral("Ud. esta buscando las siguientes palabras"), "Label6", 3120,
                        3960, sansFont(9.75, true), this);
-    setTextColor(Label6, QColor(bgr(0x00404000)));
+    setColor(Label6, QPalette::WindowText, QColor(bgr(0x00404000)));
 
     const auto wordBox = [&](const char* name, int left, int width) {
         auto* box = named(new TextBox(this), name, left, 4200, width, 495);
@@ -152,7 +137,7 @@ void FrmConsulVemtaro::crearAreaDeBusqueda()
                         "CmdEjecutar", 9960, 3960, 1575, 735);
     CmdEjecutar->setFont(sansFont(8.25));
     CmdEjecutar->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    setButtonColor(CmdEjecutar, QColor(bgr(0x00C0C0FF)));
+    setColor(CmdEjecutar, QPalette::Button, QColor(bgr(0x00C0C0FF)));
     setDefaultButton(CmdEjecutar);
     cmdRestablecer = named(new CommandButton(QStringLiteral("&Restablecer"), this),
                            "cmdRestablecer", 9960, 4800, 1575, 495);
@@ -183,7 +168,7 @@ void FrmConsulVemtaro::crearGrilla()
         auto* button =
             named(new CommandButton(QStringLiteral("ZOOM"), this), name, 120, 4200, 615, 735);
         button->setFont(sansFont(8.25));
-        setButtonColor(button, QColor(bgr(0x0080C0FF)));
+        setColor(button, QPalette::Button, QColor(bgr(0x0080C0FF)));
         return button;
     };
     cmdzoom1 = zoom("cmdzoom1");
@@ -202,7 +187,7 @@ void FrmConsulVemtaro::crearEditor()
     const QColor labelColor = palette().color(QPalette::Highlight);
     const auto caption = [&](const QString& text, const char* name, int left) {
         Label* label = autoLabel(text, name, left, 6000, labelFont, this);
-        setTextColor(label, labelColor);
+        setColor(label, QPalette::WindowText, labelColor);
         return label;
     };
     Label1 = caption(QStringLiteral("Cuenta"), "Label1", 480);
@@ -249,21 +234,17 @@ void FrmConsulVemtaro::crearEditor()
 
 void FrmConsulVemtaro::ordenarTabulacion()
 {
-    const std::vector<std::pair<int, QWidget*>> byTabIndex = {
-        {0, TxtSQL},          {1, CmdEjecutar},    {2, Text1},           {3, txtCuenta},
-        {4, txtSubcuenta},    {5, txtDescr},       {6, Datarubro2},      {7, txtrubro},
-        {8, Text2},           {9, txtObserv},      {15, CmdNuevo},       {16, cmdEdicion},
-        {17, cmdSalvar},      {18, cmdEliminar},   {19, cmdCancelar},    {20, cmdSalir},
-        {21, cmdRestablecer}, {22, dbgResultados}, {24, Frame1},         {25, optCod},
-        {26, OptDesc},        {27, optRubr},       {28, optVidaU},       {29, DataRubro},
-        {30, DataCodigo},     {32, DataVidaU},     {33, Optclase},       {34, cmdBuscAv},
-        {35, cbobusc},        {36, cbobusc2},      {37, Text3},          {38, Text4},
-        {40, cmdAmort},       {41, CmdImprimir},   {42, cmdReferencias}, {43, cmdzoom2},
-        {44, cmdzoom1}};
-    for (std::size_t i = 1; i < byTabIndex.size(); ++i)
-        setTabOrder(byTabIndex[i - 1].second, byTabIndex[i].second);
-    for (auto* label : findChildren<QLabel*>())
-        label->setFocusPolicy(Qt::NoFocus);
+    setTabOrderByIndex(
+        {{0, TxtSQL},          {1, CmdEjecutar},    {2, Text1},           {3, txtCuenta},
+         {4, txtSubcuenta},    {5, txtDescr},       {6, Datarubro2},      {7, txtrubro},
+         {8, Text2},           {9, txtObserv},      {15, CmdNuevo},       {16, cmdEdicion},
+         {17, cmdSalvar},      {18, cmdEliminar},   {19, cmdCancelar},    {20, cmdSalir},
+         {21, cmdRestablecer}, {22, dbgResultados}, {24, Frame1},         {25, optCod},
+         {26, OptDesc},        {27, optRubr},       {28, optVidaU},       {29, DataRubro},
+         {30, DataCodigo},     {32, DataVidaU},     {33, Optclase},       {34, cmdBuscAv},
+         {35, cbobusc},        {36, cbobusc2},      {37, Text3},          {38, Text4},
+         {40, cmdAmort},       {41, CmdImprimir},   {42, cmdReferencias}, {43, cmdzoom2},
+         {44, cmdzoom1}});
 }
 
 void FrmConsulVemtaro::conectarEventos()

@@ -21,13 +21,6 @@ const QColor amarilloClaro = bgr(0x00C0FFFF);
 const QColor rosa = bgr(0x00C0C0FF);
 
 /// Sets `role` of `control`'s palette in every colour group, so that a disabled box keeps it.
-void colorear(QWidget* control, QPalette::ColorRole role, QColor color)
-{
-    QPalette pal = control->palette();
-    pal.setColor(role, color);
-    control->setPalette(pal);
-}
-
 /// A bold red caption, wrapped within its place when it is long.
 Label* rotulo(const QString& caption, const char* name, int left, int top, int width, int height,
               QWidget* parent)
@@ -36,7 +29,7 @@ Label* rotulo(const QString& caption, const char* name, int left, int top, int w
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(sansFont(9.75, true));
     label->setWordWrap(true);
-    colorear(label, QPalette::WindowText, rojo);
+    setColor(label, QPalette::WindowText, rojo);
     Form::place(label, left, top, width, height);
     return label;
 }
@@ -49,8 +42,8 @@ TextBox* caja(const char* name, int left, int top, int width, int height, bool e
     box->setObjectName(QString::fromLatin1(name));
     box->setFont(sansFont(12));
     box->setEnabled(enabled);
-    colorear(box, QPalette::Text, box->palette().color(QPalette::Active, QPalette::Text));
-    colorear(box, QPalette::Base, box->palette().color(QPalette::Active, QPalette::Base));
+    setColor(box, QPalette::Text, box->palette().color(QPalette::Active, QPalette::Text));
+    setColor(box, QPalette::Base, box->palette().color(QPalette::Active, QPalette::Base));
     Form::place(box, left, top, width, height);
     return box;
 }
@@ -61,7 +54,7 @@ TextBox* barra(const char* name, int left, int top, int width, int height, QWidg
     TextBox* bar = caja(name, left, top, width, height, false, parent);
     bar->setReadOnly(true);
     bar->setFocusPolicy(Qt::NoFocus);
-    colorear(bar, QPalette::Base, bar->palette().color(QPalette::Active, QPalette::Highlight));
+    setColor(bar, QPalette::Base, bar->palette().color(QPalette::Active, QPalette::Highlight));
     return bar;
 }
 
@@ -162,7 +155,7 @@ void frmAmortizacion::crearCuenta()
 {
     rotulo(QStringLiteral("CODIGO"), "lblCodigo", 240, 240, 1455, 240, this);
     txtCodigo = caja("txtCodigo", 240, 480, 1455, 495, false, this);
-    colorear(txtCodigo, QPalette::Text, rojo);
+    setColor(txtCodigo, QPalette::Text, rojo);
     rotulo(QStringLiteral("CLASE"), "lblClase", 1920, 240, 1335, 240, this);
     txtClase = caja("txtClase", 1920, 480, 1335, 495, false, this);
     rotulo(QStringLiteral("DESCRIPCION"), "lblDescr", 3480, 240, 5055, 240, this);
@@ -189,7 +182,7 @@ void frmAmortizacion::crearResultados()
 {
     Frame1 = new Frame(QString(), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    colorear(Frame1, QPalette::Window, amarilloClaro);
+    setColor(Frame1, QPalette::Window, amarilloClaro);
     Frame1->setAutoFillBackground(true);
     place(Frame1, 240, 2160, 11430, 4920);
 
@@ -235,7 +228,7 @@ void frmAmortizacion::crearResultados()
     rotulo(QStringLiteral("IMPORTE RESIDUAL: DE BAJA:"), "lblResidual", 6360, 5595, 2880, 765, this)
         ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtresidual = caja("txtresidual", 9360, 5760, 1980, 435, false, this);
-    colorear(txtresidual, QPalette::Base, rosa);
+    setColor(txtresidual, QPalette::Base, rosa);
 
     cmdCalcular = new CommandButton(QStringLiteral("&Calcular"), this);
     cmdCalcular->setObjectName(QStringLiteral("cmdCalcular"));
@@ -245,17 +238,23 @@ void frmAmortizacion::crearResultados()
 
 void frmAmortizacion::ordenarTabulacion()
 {
-    const std::vector<std::pair<int, QWidget*>> byTabIndex = {
-        {0, txtPrecio},    {2, txtAnoAlta},     {3, txtAnoEjerc},      {4, cmdCalcular},
-        {6, txtCodigo},    {8, txtClase},       {14, txtDescr},        {15, txtrubro},
-        {16, Text2},       {18, txtValorAmort}, {19, txtValResCieAno}, {20, txtAmAcCiEj},
-        {21, txtAlicuota}, {22, txtVaResEst},   {23, txtCuotaAmort},   {24, txtAnoTransc},
-        {38, txtresidual}};
-    for (std::size_t i = 1; i < byTabIndex.size(); ++i)
-        setTabOrder(byTabIndex[i - 1].second, byTabIndex[i].second);
-    for (auto* label : findChildren<QLabel*>())
-        label->setFocusPolicy(Qt::NoFocus);
-    Frame1->setFocusPolicy(Qt::NoFocus);
+    setTabOrderByIndex({{0, txtPrecio},
+                        {2, txtAnoAlta},
+                        {3, txtAnoEjerc},
+                        {4, cmdCalcular},
+                        {6, txtCodigo},
+                        {8, txtClase},
+                        {14, txtDescr},
+                        {15, txtrubro},
+                        {16, Text2},
+                        {18, txtValorAmort},
+                        {19, txtValResCieAno},
+                        {20, txtAmAcCiEj},
+                        {21, txtAlicuota},
+                        {22, txtVaResEst},
+                        {23, txtCuotaAmort},
+                        {24, txtAnoTransc},
+                        {38, txtresidual}});
     txtPrecio->setFocus();
 }
 

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <algorithm>
 
 namespace vemtaro::platform {
 
@@ -23,6 +24,17 @@ Form::~Form()
 QList<QWidget*> Form::controls() const
 {
     return findChildren<QWidget*>();
+}
+
+void Form::setTabOrderByIndex(std::vector<std::pair<int, QWidget*>> controls)
+{
+    std::stable_sort(controls.begin(), controls.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < controls.size(); ++i)
+        setTabOrder(controls[i - 1].second, controls[i].second);
+    for (QWidget* control : this->controls())
+        if (qobject_cast<QLabel*>(control) || qobject_cast<QGroupBox*>(control))
+            control->setFocusPolicy(Qt::NoFocus);
 }
 
 void Form::place(QWidget* control, int left, int top, int width, int height)

@@ -4,6 +4,8 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <utility>
+#include <vector>
 
 namespace vemtaro::platform {
 
@@ -36,6 +38,11 @@ public:
             if (auto* ofKind = dynamic_cast<Kind*>(control))
                 dynamic_cast<QWidget*>(ofKind)->setEnabled(enabled);
     }
+
+    /// Chains the focus through `controls` in the order of their tab indexes (the pairs'
+    /// first members). Hidden and disabled controls are passed over when tabbing; labels and
+    /// frames never take the focus.
+    void setTabOrderByIndex(std::vector<std::pair<int, QWidget*>> controls);
 
     /// Positions `control` at left, top, width, height in twips.
     static void place(QWidget* control, int left, int top, int width, int height);

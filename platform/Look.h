@@ -2,7 +2,9 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QRect>
+#include <QWidget>
 #include <QtMath>
 
 namespace vemtaro::platform {
@@ -25,6 +27,14 @@ inline QRect twipsRect(int left, int top, int width, int height)
 constexpr QRgb bgr(unsigned value)
 {
     return qRgb(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+/// Sets one colour of a control's palette (text, background, button face...).
+inline void setColor(QWidget* control, QPalette::ColorRole role, QColor color)
+{
+    QPalette pal = control->palette();
+    pal.setColor(role, color);
+    control->setPalette(pal);
 }
 
 /// The windows' sans-serif face (a metric-compatible stand-in for MS Sans Serif).
