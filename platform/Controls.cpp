@@ -47,13 +47,7 @@ bool TextControl::filterKey(QKeyEvent* event)
     return true;
 }
 
-TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
-{
-    connect(this, &QLineEdit::textChanged, this, [this] {
-        if (Change)
-            Change();
-    });
-}
+TextBox::TextBox(QWidget* parent) : TextControlOf<QLineEdit>(parent) {}
 
 void TextBox::setText(const QString& text)
 {
@@ -73,33 +67,9 @@ void TextBox::setSelStart(int start)
     setCursorPosition(start);
 }
 
-void TextBox::keyPressEvent(QKeyEvent* event)
-{
-    if (!filterKey(event))
-        QLineEdit::keyPressEvent(event);
-}
-
-void TextBox::focusInEvent(QFocusEvent* event)
-{
-    QLineEdit::focusInEvent(event);
-    if (GotFocus)
-        GotFocus();
-}
-
-void TextBox::focusOutEvent(QFocusEvent* event)
-{
-    QLineEdit::focusOutEvent(event);
-    if (LostFocus)
-        LostFocus();
-}
-
-MultiLineTextBox::MultiLineTextBox(QWidget* parent) : QPlainTextEdit(parent)
+MultiLineTextBox::MultiLineTextBox(QWidget* parent) : TextControlOf<QPlainTextEdit>(parent)
 {
     setTabChangesFocus(true);
-    connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (Change)
-            Change();
-    });
 }
 
 void MultiLineTextBox::setText(const QString& text)
@@ -120,26 +90,6 @@ void MultiLineTextBox::setSelLength(int length)
     QTextCursor cursor = textCursor();
     cursor.setPosition(cursor.position() + length, QTextCursor::KeepAnchor);
     setTextCursor(cursor);
-}
-
-void MultiLineTextBox::keyPressEvent(QKeyEvent* event)
-{
-    if (!filterKey(event))
-        QPlainTextEdit::keyPressEvent(event);
-}
-
-void MultiLineTextBox::focusInEvent(QFocusEvent* event)
-{
-    QPlainTextEdit::focusInEvent(event);
-    if (GotFocus)
-        GotFocus();
-}
-
-void MultiLineTextBox::focusOutEvent(QFocusEvent* event)
-{
-    QPlainTextEdit::focusOutEvent(event);
-    if (LostFocus)
-        LostFocus();
 }
 
 CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent)

@@ -47,8 +47,41 @@ protected:
     virtual void typeCharacter(QChar c) = 0;
 };
 
+/// A Qt editor widget raising the text box events: KeyPress before the widget takes a key,
+/// GotFocus and LostFocus after the focus moved, Change on each change of its text.
+template <class Editor> class TextControlOf : public Editor, public TextControl {
+public:
+    explicit TextControlOf(QWidget* parent) : Editor(parent)
+    {
+        QObject::connect(this, &Editor::textChanged, this, [this] {
+            if (Change)
+                Change();
+        });
+    }
+    QWidget* widget() override { return this; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (!filterKey(event))
+            Editor::keyPressEvent(event);
+    }
+    void focusInEvent(QFocusEvent* event) override
+    {
+        Editor::focusInEvent(event);
+        if (GotFocus)
+            GotFocus();
+    }
+    void focusOutEvent(QFocusEvent* event) override
+    {
+        Editor::focusOutEvent(event);
+        if (LostFocus)
+            LostFocus();
+    }
+};
+
 /// A single-line text box.
-class TextBox : public QLineEdit, public TextControl {
+class TextBox : public TextControlOf<QLineEdit> {
 public:
     explicit TextBox(QWidget* parent = nullptr);
     QString text() const override { return QLineEdit::text(); }
@@ -57,12 +90,8 @@ public:
     int selStart() const override { return cursorPosition(); }
     void setSelStart(int start) override;
     void setSelLength(int length) override { setSelection(cursorPosition(), length); }
-    QWidget* widget() override { return this; }
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
     void typeCharacter(QChar c) override { insert(QString(c)); }
 
 private:
@@ -71,7 +100,7 @@ private:
 };
 
 /// A multi-line text box; Tab moves the focus on, as in every other box.
-class MultiLineTextBox : public QPlainTextEdit, public TextControl {
+class MultiLineTextBox : public TextControlOf<QPlainTextEdit> {
 public:
     explicit MultiLineTextBox(QWidget* parent = nullptr);
     QString text() const override { return toPlainText(); }
@@ -79,12 +108,8 @@ public:
     int selStart() const override { return textCursor().position(); }
     void setSelStart(int start) override;
     void setSelLength(int length) override;
-    QWidget* widget() override { return this; }
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
     void typeCharacter(QChar c) override { insertPlainText(QString(c)); }
 };
 
