@@ -950,7 +950,7 @@ void Reader::finishPicture(const CharProps& chr)
         return;
     const auto size = [](int goal, int natural, int scale) {
         const double pixels = (goal > 0 ? twipsToPixels(goal) : natural) * scale / 100.0;
-        return std::clamp(qRound(pixels), 1, maxPicturePixels);
+        return qRound(std::clamp(pixels, 1.0, double(maxPicturePixels)));
     };
     const QString name = QStringLiteral("rtfimage:%1").arg(tables_.images.size());
     document_.addResource(QTextDocument::ImageResource, QUrl(name), image);

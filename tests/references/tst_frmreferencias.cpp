@@ -2,6 +2,8 @@
 #include "references/FrmReferencias.h"
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -74,6 +76,9 @@ void TestFrmReferencias::windowLooksAsDesigned()
     QCOMPARE(window.size(), QSize(794, 513));
     QCOMPARE(window.minimumSize(), window.maximumSize());
     QCOMPARE(window.palette().color(QPalette::Window), QColor(128, 255, 128));
+    const QPoint offCentre =
+        window.geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+    QVERIFY2(offCentre.manhattanLength() <= 2, qPrintable(QString::number(offCentre.x())));
 
     QCOMPARE(window.cmdSalir->objectName(), QStringLiteral("cmdSalir"));
     QCOMPARE(window.cmdSalir->text(), QStringLiteral("Cerrar"));

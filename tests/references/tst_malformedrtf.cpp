@@ -1,0 +1,148 @@
+// Broken, hostile and truncated RTF: the reader shows what it could read and returns.
+#include "RtfTestSupport.h"
+
+#include "references/RtfReader.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTextTable>
+
+using namespace vemtaro::references;
+using namespace vemtaro::references::test;
+
+class TestMalformedRtf : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void showsWhatItCouldRead_data();
+    void showsWhatItCouldRead();
+    void hugeNumbersAreCapped();
+    void truncatedTableIsShown();
+    void binaryJunk();
+    void fuzzRegressions_data();
+    void fuzzRegressions();
+};
+
+void TestMalformedRtf::showsWhatItCouldRead_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("extra closing braces end the document") << QByteArray("{\\rtf1 a}}}b") << "a";
+    QTest::newRow("missing closing braces") << QByteArray("{\\rtf1 a{\\b b{\\i c") << "abc";
+    QTest::newRow("nesting within the cap shows")
+        << "{\\rtf1 a" + QByteArray(200, '{') + "mid" + QByteArray(200, '}') + "b}"
+        << "amidb";
+    QTest::newRow("nesting beyond the cap is skipped")
+        << "{\\rtf1 a" + QByteArray(300, '{') + "deep" + QByteArray(300, '}') + "b}"
+        << "ab";
+    QTest::newRow("a million open braces") << "{\\rtf1 a" + QByteArray(1000000, '{') + "x"
+                                           << "a";
+    QTest::newRow("ends after a backslash") << QByteArray("{\\rtf1 a\\") << "a";
+    QTest::newRow("ends inside a hex escape") << QByteArray("{\\rtf1 a\\'4") << "a4";
+    QTest::newRow("ends inside a picture")
+        << QByteArray("{\\rtf1 a{\\pict\\pngblip 89504e47") << "a";
+    QTest::newRow("ends inside the font table") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Ari") << "";
+    QTest::newRow("ends inside a field instruction")
+        << QByteArray("{\\rtf1 a{\\field{\\*\\fldinst HYPERLINK \"x") << "a";
+    QTest::newRow("ends inside \\bin") << QByteArray("{\\rtf1 a\\bin2147483647 {{{") << "a";
+    QTest::newRow("overlong control word") << "{\\rtf1 \\" + QByteArray(5000, 'a') + "1 x}"
+                                           << "x";
+    QTest::newRow("overlong parameter") << "{\\rtf1 \\b" + QByteArray(5000, '9') + " x}"
+                                        << "x";
+    QTest::newRow("\\* in the outermost group") << QByteArray("{\\rtf1\\*\\nosuch a}") << "a";
+    QTest::newRow("destination word in the outermost group")
+        << QByteArray("{\\rtf1\\info a\\fonttbl b}") << "ab";
+    QTest::newRow("\\upr with nothing after it") << QByteArray("{\\rtf1\\upr a}") << "a";
+    QTest::newRow("field result without a field") << QByteArray("{\\rtf1{\\fldrslt r}}") << "r";
+    QTest::newRow("field instruction without a field")
+        << QByteArray("{\\rtf1{\\*\\fldinst HYPERLINK x}y}") << "y";
+    QTest::newRow("picture outside the body")
+        << QByteArray("{\\rtf1{\\fonttbl{\\pict 00}}z}") << "z";
+    QTest::newRow("\\uc far beyond the text")
+        << QByteArray("{\\rtf1{\\uc2147483647\\u233 gone}b}") << "éb";
+    QTest::newRow("\\row and \\cell in a font table")
+        << QByteArray("{\\rtf1{\\fonttbl\\cell\\row\\par x;}y}") << "y";
+}
+
+void TestMalformedRtf::showsWhatItCouldRead()
+{
+    QFETCH(QByteArray, rtf);
+    const auto document = read(rtf);
+    QTEST(document->toPlainText(), "expected");
+}
+
+void TestMalformedRtf::hugeNumbersAreCapped()
+{
+    const auto document = read(withHeader("\\fs99999999999999999999 a\\par"
+                                          "\\pard\\li-99999999999\\sb99999999 b\\par"
+                                          "{\\pict\\pngblip\\picwgoal2147483647\\pichgoal-5 00}"
+                                          "\\cf99999999999\\u-99999999999?c"));
+    QCOMPARE(formatOf(*document, QStringLiteral("a")).fontPointSize(), 1638.0);
+    const QTextBlockFormat b = blockFormatOf(*document, QStringLiteral("b"));
+    QCOMPARE(b.leftMargin(), -2112.0);
+    QCOMPARE(b.topMargin(), 2112.0);
+    QCOMPARE(document->toPlainText(), QStringLiteral("a\nb\n\uFFFDc"));
+}
+
+void TestMalformedRtf::truncatedTableIsShown()
+{
+    const auto document = read("{\\rtf1\\trowd\\cellx100\\cellx200\\intbl a\\cell b");
+    const auto found = tables(*document);
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(cellText(found.first(), 0, 0), QStringLiteral("a"));
+    QCOMPARE(cellText(found.first(), 0, 1), QStringLiteral("b"));
+}
+
+void TestMalformedRtf::binaryJunk()
+{
+    QRandomGenerator random(20240607);
+    for (int round = 0; round < 20; ++round) {
+        QByteArray junk = "{\\rtf1 ";
+        for (int i = 0; i < 20000; ++i) {
+            // Mostly syntax characters, so that the junk reaches deep into the reader.
+            static const char syntax[] = "{}\\'*0123456789abcdefu-; \r\n";
+            junk += random.bounded(3) == 0 ? char(random.bounded(256))
+                                           : syntax[random.bounded(int(sizeof syntax) - 1)];
+        }
+        QTextDocument document;
+        QVERIFY(readRtf(junk, document));
+        document.setTextWidth(500);
+        QVERIFY(document.size().height() > 0);
+    }
+}
+
+void TestMalformedRtf::fuzzRegressions_data()
+{
+    QTest::addColumn<QString>("path");
+    const QString folder = QFINDTESTDATA("fuzz-regressions");
+    QVERIFY2(!folder.isEmpty(), "the fuzz-regressions folder is missing");
+    QDirIterator files(folder, QDir::Files);
+    int count = 0;
+    while (files.hasNext()) {
+        const QString path = files.next();
+        if (path.endsWith(QStringLiteral("README.md")))
+            continue;
+        QTest::newRow(qPrintable(QFileInfo(path).fileName())) << path;
+        ++count;
+    }
+    if (count == 0)
+        QTest::newRow("none") << QString();
+}
+
+void TestMalformedRtf::fuzzRegressions()
+{
+    QFETCH(QString, path);
+    if (path.isEmpty())
+        QSKIP("no fuzzer finding recorded yet");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QTextDocument document;
+    readRtf(file.readAll(), document);
+    document.setTextWidth(600);
+    QVERIFY(document.size().width() > 0);
+}
+
+QTEST_MAIN(TestMalformedRtf)
+#include "tst_malformedrtf.moc"
