@@ -2,14 +2,19 @@
 // the default document written into a new data folder.
 #include "RtfTestSupport.h"
 
+#include "db/Connection.h"
+#include "db/DataFolder.h"
+#include "db/DefaultData.h"
 #include "references/ReferenceDocument.h"
 #include "references/RtfReader.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextTable>
+#include <sqlite3.h>
 
 using namespace vemtaro::references;
 using namespace vemtaro::references::test;
@@ -27,6 +32,29 @@ QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+namespace {
+
+/// The useful lives the default chart gives the sub-accounts of `cuenta` under `rubro`.
+QStringList storedLives(const vemtaro::db::Connection& chart, const QString& cuenta,
+                        const QString& rubro)
+{
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(chart.handle(),
+                       "SELECT DISTINCT VIDA_UTIL FROM vemtaro WHERE CODIGO = ?1 AND RUBRO = ?2",
+                       -1, &stmt, nullptr);
+    const QByteArray code = cuenta.toUtf8();
+    const QByteArray name = rubro.toUtf8();
+    sqlite3_bind_text(stmt, 1, code.constData(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(stmt, 2, name.constData(), -1, SQLITE_STATIC);
+    QStringList lives;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        lives << QString::number(sqlite3_column_int(stmt, 0));
+    sqlite3_finalize(stmt);
+    return lives;
 }
 
 } // namespace
@@ -145,20 +173,22 @@ void TestReferenceDocument::defaultDocumentIsAGenuineReference()
     QCOMPARE(rubros->columns(), 4);
     QCOMPARE(cellText(rubros, 0, 0), QStringLiteral("Rubro"));
     QVERIFY(rubros->format().border() > 0);
-    QMap<QString, QString> lives;
-    for (int row = 1; row < rubros->rows(); ++row)
-        lives.insert(cellText(rubros, row, 0), cellText(rubros, row, 2));
-    QCOMPARE(lives.value(QStringLiteral("TERRENOS")), QStringLiteral("0"));
-    QCOMPARE(lives.value(QStringLiteral("EDIFICIOS")), QStringLiteral("50"));
-    QCOMPARE(lives.value(QStringLiteral("MOBILIARIO")), QStringLiteral("10"));
-    QCOMPARE(lives.value(QStringLiteral("EQUIPO DE OFICINA")), QStringLiteral("10"));
-    QCOMPARE(lives.value(QStringLiteral("EQUIPO DE COMPUTACION")), QStringLiteral("3 o 5"));
-    QCOMPARE(lives.value(QStringLiteral("VEHICULOS")), QStringLiteral("5"));
-    QCOMPARE(lives.value(QStringLiteral("HERRAMIENTAS")), QStringLiteral("10"));
-    QCOMPARE(lives.value(QStringLiteral("EQUIPO MEDICO")), QStringLiteral("10"));
-    QCOMPARE(lives.value(QStringLiteral("EQUIPO DE LABORATORIO")), QStringLiteral("10"));
-    QCOMPARE(lives.value(QStringLiteral("COMUNICACIONES")), QStringLiteral("5"));
-    QCOMPARE(lives.value(QStringLiteral("LIBROS")), QStringLiteral("10"));
+    // Each row names an account of the default chart with its rubro, and the useful lives
+    // it gives are ones that account's sub-accounts use there.
+    qputenv("XDG_DATA_HOME", dir_->path().toUtf8());
+    vemtaro::db::ensureDefaultDatabase();
+    const auto chart = vemtaro::db::Connection::open(vemtaro::db::databasePath());
+    for (int row = 1; row < rubros->rows(); ++row) {
+        const QString rubro = cellText(rubros, row, 0);
+        const QString cuentas = cellText(rubros, row, 1); // "1903", "1101 – 1102", "1901, 1904"
+        QStringList used;
+        static const QRegularExpression code(QStringLiteral("\\d{4}"));
+        for (auto match = code.globalMatch(cuentas); match.hasNext();)
+            used += storedLives(*chart, match.next().captured(), rubro);
+        QVERIFY2(!used.isEmpty(), qPrintable(cuentas + QLatin1Char(' ') + rubro));
+        for (const QString& life : cellText(rubros, row, 2).split(QStringLiteral(" o ")))
+            QVERIFY2(used.contains(life), qPrintable(rubro + QStringLiteral(": ") + life));
+    }
 
     // The worked example's table gives the calculator's figures.
     QTextTable* example = found.at(1);
