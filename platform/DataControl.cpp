@@ -1,6 +1,7 @@
 #include "DataControl.h"
 
 #include "Controls.h"
+#include "Look.h"
 #include "db/DbError.h"
 
 #include <QHBoxLayout>
@@ -20,7 +21,7 @@ DataControl::DataControl(db::Connection& db, const QString& recordSource, QWidge
       m_caption(new QLabel(QStringLiteral("Data1"), this))
 {
     setAutoFillBackground(true);
-    setFrameStyle();
+    setColor(this, QPalette::Window, palette().color(QPalette::Button));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(0);
@@ -54,13 +55,6 @@ DataControl::DataControl(db::Connection& db, const QString& recordSource, QWidge
 }
 
 DataControl::~DataControl() = default;
-
-void DataControl::setFrameStyle()
-{
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, pal.color(QPalette::Button));
-    setPalette(pal);
-}
 
 QString DataControl::caption() const
 {
@@ -145,7 +139,14 @@ void DataControl::updateControls()
 void DataControl::navigate(void (DataControl::*move)())
 {
     try {
+        if (m_recordset.recordCount() == 0)
+            return;
         (this->*move)();
+        // The bar's arrows stop at the ends instead of leaving no record current.
+        if (m_recordset.eof())
+            moveLast();
+        else if (m_recordset.bof())
+            moveFirst();
     } catch (const db::DbError& error) {
         Q_EMIT moveFailed(error.description());
     }

@@ -74,7 +74,6 @@ private:
     void fillBoundBoxes();
     void takeBoundEdits();
     void navigate(void (DataControl::*move)());
-    void setFrameStyle();
 
     db::RecordSet m_recordset;
     QString m_recordSource;

@@ -78,10 +78,21 @@ private Q_SLOTS:
         QCOMPARE(reposition.count(), 1);
 
         // The navigation bar's buttons move too.
-        m_source->findChild<QAbstractButton*>(QStringLiteral("cmdPrimero"))->click();
+        const auto press = [this](const char* name) {
+            m_source->findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
+        };
+        press("cmdPrimero");
         QCOMPARE(m_source->recordset().absolutePosition(), 0);
-        m_source->findChild<QAbstractButton*>(QStringLiteral("cmdSiguiente"))->click();
+        press("cmdSiguiente");
         QCOMPARE(m_source->recordset().absolutePosition(), 1);
+        // Its arrows stop at the ends.
+        press("cmdAnterior");
+        press("cmdAnterior");
+        QCOMPARE(m_source->recordset().absolutePosition(), 0);
+        press("cmdUltimo");
+        press("cmdSiguiente");
+        QCOMPARE(m_source->recordset().absolutePosition(), m_source->recordset().recordCount() - 1);
+        QVERIFY(MessageBox::takeShown().isEmpty());
     }
 
     void everyEditedBoxIsSaved()
