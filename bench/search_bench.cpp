@@ -59,7 +59,8 @@ void runSearch()
         int ours = 0;
         int builtin = 0;
         auto jetSearch = [&] {
-            const db::CompiledQuery query = db::compileQuery(*connection, QString::fromUtf8(searchText));
+            const db::CompiledQuery query =
+                db::compileQuery(*connection, QString::fromUtf8(searchText));
             ours = stepAllKeys(connection->handle(), query.keySql.toUtf8(), query.parameters);
         };
         auto builtinSearch = [&] {

@@ -334,7 +334,7 @@ private Q_SLOTS:
                 ChartTestSupport::ventanaVisible(QStringLiteral("FrmReferencias")));
             QVERIFY(visor);
             QVERIFY(visor->RichTextBox1->toPlainText().contains(QStringLiteral("amortización"),
-                                                               Qt::CaseInsensitive));
+                                                                Qt::CaseInsensitive));
             QCOMPARE(visor->RichTextBox1->textCursor().position(), 0);
 
             QTest::mouseClick(visor->cmdSalir, Qt::LeftButton);
@@ -370,7 +370,8 @@ private Q_SLOTS:
         QWidget* calculadora = ChartTestSupport::ventanaVisible(QStringLiteral("frmAmortizacion"));
         QVERIFY(calculadora);
         QCOMPARE(calculadora->findChild<QLineEdit*>(QStringLiteral("txtCodigo"))->text(), cuenta);
-        QCOMPARE(calculadora->findChild<QLineEdit*>(QStringLiteral("Text2"))->text(), w->Text2->text());
+        QCOMPARE(calculadora->findChild<QLineEdit*>(QStringLiteral("Text2"))->text(),
+                 w->Text2->text());
         // The chart window stays usable beside it.
         QVERIFY(w->isVisible() && w->isEnabled());
     }
