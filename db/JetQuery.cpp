@@ -40,12 +40,6 @@ QString shortened(const QString& text)
     return text.size() <= longest ? text : text.left(longest) + QChar(0x2026);
 }
 
-QString quotedName(const QString& identifier)
-{
-    return QLatin1Char('"') +
-           QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-}
-
 bool isWordChar(QChar c)
 {
     return c.isLetterOrNumber() || c == QLatin1Char('_');

@@ -9,12 +9,6 @@
 
 namespace vemtaro::db {
 namespace {
-QString quoted(const QString& identifier)
-{
-    return QLatin1Char('"') +
-           QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-}
-
 DbError readFailure(sqlite3* db, const QString& table)
 {
     return DbError(QStringLiteral("No se pudo leer la tabla %1: %2")
@@ -33,10 +27,10 @@ QStringList readLookup(Connection& db, const QString& table, const QString& fiel
             QStringLiteral("El campo %1 no existe en la tabla %2.").arg(field, schema->name));
 
     // Only names taken from the schema reach the text of the query.
-    const QByteArray sql =
-        QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
-            .arg(quoted(schema->columns[column]), quoted(schema->name), quoted(schema->keyColumn))
-            .toUtf8();
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                               .arg(quotedName(schema->columns[column]), quotedName(schema->name),
+                                    quotedName(schema->keyColumn))
+                               .toUtf8();
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(db.handle(), sql.constData(), int(sql.size()), &raw, nullptr) !=
         SQLITE_OK)

@@ -49,12 +49,6 @@ DbError engineFailure(sqlite3* db)
     }
 }
 
-QString quoted(const QString& identifier)
-{
-    return QLatin1Char('"') +
-           QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-}
-
 /// A prepared statement, reset after each use so it can be run again.
 class Statement {
 public:
@@ -217,13 +211,13 @@ struct TableStatements {
     {
         QStringList columns, parameters, assignments;
         for (int i = 0; i < schema.columns.size(); ++i) {
-            columns << quoted(schema.columns[i]);
+            columns << quotedName(schema.columns[i]);
             parameters << QStringLiteral("?%1").arg(i + 1);
-            assignments << QStringLiteral("%1 = ?%2").arg(quoted(schema.columns[i])).arg(i + 1);
+            assignments << QStringLiteral("%1 = ?%2").arg(quotedName(schema.columns[i])).arg(i + 1);
         }
         const QString fields = columns.join(QStringLiteral(", "));
-        const QString name = quoted(schema.name);
-        const QString key = quoted(schema.keyColumn);
+        const QString name = quotedName(schema.name);
+        const QString key = quotedName(schema.keyColumn);
         return {
             Statement(db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1").arg(fields, name, key),
                       true),

@@ -5,6 +5,13 @@
 
 namespace vemtaro::db {
 
+/// `identifier` (a table or field name from a TableSchema) quoted for an SQL text.
+inline QString quotedName(const QString& identifier)
+{
+    return QLatin1Char('"') +
+           QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
 /// One table of the accounts database as the record sources see it.
 struct TableSchema {
     QString name;        ///< as declared, e.g. "vemtaro", "extendido"
