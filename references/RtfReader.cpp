@@ -56,17 +56,6 @@ struct Field {
     QString instruction;
 };
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool isShownCharacter(char16_t c)
 {
     if (c < 0x20)

@@ -4,6 +4,18 @@
 
 namespace vemtaro::references {
 
+/// The value of the hexadecimal digit `c`, or -1 when it is none.
+constexpr int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 /// Splits Rich Text Format bytes into tokens. It knows the syntax only, not what any
 /// control word means, with one exception: `\binN` is followed by N raw bytes that must
 /// not be read as RTF, so it comes out as one Binary token holding those bytes.
