@@ -2,11 +2,14 @@
 
 #include "references/RtfReader.h"
 
+#include <QFile>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextFrame>
 #include <QTextTable>
+
+#include <utility>
 
 namespace vemtaro::references::test {
 
@@ -27,12 +30,24 @@ std::unique_ptr<QTextDocument> read(const QByteArray& rtf)
     return document;
 }
 
-QStringList blockTexts(const QTextDocument& document)
+QString outline(const QTextDocument& document)
 {
-    QStringList texts;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        texts.append(block.text());
-    return texts;
+    QStringList lines;
+    for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
+        if (auto* table = qobject_cast<QTextTable*>(it.currentFrame())) {
+            QStringList rows;
+            for (int row = 0; row < table->rows(); ++row) {
+                QStringList cells;
+                for (int column = 0; column < table->columns(); ++column)
+                    cells << cellText(table, row, column);
+                rows << cells.join(u'|');
+            }
+            lines << u'[' + rows.join(QStringLiteral(" / ")) + u']';
+        } else if (it.currentBlock().isValid()) {
+            lines << it.currentBlock().text();
+        }
+    }
+    return lines.join(u'\n');
 }
 
 QTextCharFormat formatOf(const QTextDocument& document, const QString& text)
@@ -44,42 +59,32 @@ QTextCharFormat formatOf(const QTextDocument& document, const QString& text)
     return found.charFormat();
 }
 
-QTextBlockFormat blockFormatOf(const QTextDocument& document, const QString& text)
-{
-    const QTextCursor found = document.find(text);
-    return found.isNull() ? QTextBlockFormat() : found.block().blockFormat();
-}
-
 QString describe(const QTextCharFormat& format)
 {
-    QStringList words;
-    if (format.fontWeight() >= QFont::Bold)
-        words << QStringLiteral("bold");
-    if (format.fontItalic())
-        words << QStringLiteral("italic");
-    if (format.underlineStyle() != QTextCharFormat::NoUnderline)
-        words << QStringLiteral("underline:%1").arg(int(format.underlineStyle()));
-    if (format.fontStrikeOut())
-        words << QStringLiteral("strike");
-    if (format.verticalAlignment() == QTextCharFormat::AlignSuperScript)
-        words << QStringLiteral("super");
-    if (format.verticalAlignment() == QTextCharFormat::AlignSubScript)
-        words << QStringLiteral("sub");
-    if (format.fontCapitalization() == QFont::AllUppercase)
-        words << QStringLiteral("caps");
-    if (format.fontCapitalization() == QFont::SmallCaps)
-        words << QStringLiteral("smallcaps");
+    const int underline = format.underlineStyle();
+    const auto vertical = format.verticalAlignment();
     const QStringList families = format.fontFamilies().toStringList();
-    if (!families.isEmpty())
-        words << QStringLiteral("family:") + families.join(u',');
-    if (format.hasProperty(QTextFormat::FontPointSize))
-        words << QStringLiteral("size:%1").arg(format.fontPointSize());
-    if (format.hasProperty(QTextFormat::ForegroundBrush))
-        words << QStringLiteral("fg:") + format.foreground().color().name();
-    if (format.hasProperty(QTextFormat::BackgroundBrush))
-        words << QStringLiteral("bg:") + format.background().color().name();
-    if (format.isAnchor())
-        words << QStringLiteral("href:") + format.anchorHref();
+    const std::pair<bool, QString> properties[] = {
+        {format.fontWeight() >= QFont::Bold, "bold"},
+        {format.fontItalic(), "italic"},
+        {underline != QTextCharFormat::NoUnderline, "underline:" + QString::number(underline)},
+        {format.fontStrikeOut(), "strike"},
+        {vertical == QTextCharFormat::AlignSuperScript, "super"},
+        {vertical == QTextCharFormat::AlignSubScript, "sub"},
+        {format.fontCapitalization() == QFont::AllUppercase, "caps"},
+        {format.fontCapitalization() == QFont::SmallCaps, "smallcaps"},
+        {!families.isEmpty(), "family:" + families.join(u',')},
+        {format.hasProperty(QTextFormat::FontPointSize),
+         "size:" + QString::number(format.fontPointSize())},
+        {format.hasProperty(QTextFormat::ForegroundBrush),
+         "fg:" + format.foreground().color().name()},
+        {format.hasProperty(QTextFormat::BackgroundBrush),
+         "bg:" + format.background().color().name()},
+        {format.isAnchor(), "href:" + format.anchorHref()}};
+    QStringList words;
+    for (const auto& [present, word] : properties)
+        if (present)
+            words << word;
     return words.join(u' ');
 }
 
@@ -98,6 +103,13 @@ QString cellText(QTextTable* table, int row, int column)
     QTextCursor cursor = cell.firstCursorPosition();
     cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
     return cursor.selectedText().replace(QChar::ParagraphSeparator, u'\n');
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 } // namespace vemtaro::references::test
