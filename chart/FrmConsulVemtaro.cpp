@@ -8,7 +8,6 @@
 #include "platform/MessageBox.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 
 namespace vemtaro {
 
@@ -27,7 +26,7 @@ Control* named(Control* control, const char* name, int left, int top, int width,
     return control;
 }
 
-/// A label sized to its caption, as the design's auto-sized labels are.
+/// A label sized to its caption.
 Label* autoLabel(const QString& caption, const char* name, int left, int top, const QFont& font,
                  QWidget* parent)
 {

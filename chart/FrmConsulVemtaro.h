@@ -17,7 +17,7 @@ namespace vemtaro {
 /// The chart of accounts window: the window the program starts with and the hub from which
 /// the clerk searches, edits, prints, and opens the other windows.
 ///
-/// Every creation starts from the design state: the grid shows the whole `vemtaro` table in
+/// Every creation starts from the same state: the grid shows the whole `vemtaro` table in
 /// its own order, the editor's boxes are disabled, and the focus is on CmdEjecutar. Closing it
 /// destroys it; the other windows create it afresh when they return.
 class FrmConsulVemtaro : public platform::Form {

@@ -15,7 +15,7 @@ void prepararAplicacion();
 /// missing; never overwrites. Throws db::DbError when the folder cannot be written.
 void prepararCarpetaDeDatos();
 
-/// Creates the chart window afresh, in its design state, and shows it. When the accounts
+/// Creates the chart window afresh, in its start-up state, and shows it. When the accounts
 /// database cannot be opened, says so in a message box and returns null.
 FrmConsulVemtaro* mostrarFrmConsulVemtaro();
 

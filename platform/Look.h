@@ -23,7 +23,7 @@ inline QRect twipsRect(int left, int top, int width, int height)
     return {twips(left), twips(top), twips(width), twips(height)};
 }
 
-/// A colour written as the design writes it, &H00BBGGRR& (blue in the high byte).
+/// A colour written in the &H00BBGGRR& notation of the original forms (blue in the high byte).
 constexpr QRgb bgr(unsigned value)
 {
     return qRgb(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);

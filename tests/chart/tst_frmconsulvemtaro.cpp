@@ -75,7 +75,7 @@ private Q_SLOTS:
     void init() { m_support = std::make_unique<ChartTestSupport>(); }
     void cleanup() { m_support.reset(); }
 
-    void startsInTheDesignState()
+    void startsInItsStartUpState()
     {
         FrmConsulVemtaro* w = m_support->abrirCuadro();
         QVERIFY(w);
