@@ -17,15 +17,6 @@ namespace {
 
 const QString creditLine = QStringLiteral("Oficina de Patrimonio - Departamento de Bienes de Uso");
 
-/// Gives `control` its name as objectName and its place in twips.
-template <class Control>
-Control* named(Control* control, const char* name, int left, int top, int width, int height)
-{
-    control->setObjectName(QString::fromLatin1(name));
-    Form::place(control, left, top, width, height);
-    return control;
-}
-
 /// A label sized to its caption.
 Label* autoLabel(const QString& caption, const char* name, int left, int top, const QFont& font,
                  QWidget* parent)
@@ -64,10 +55,10 @@ void FrmConsulVemtaro::crearAreaDeBusqueda()
 {
     const QFont optionFont = sansFont(9.75, true);
     Frame1 =
-        named(new Frame(QStringLiteral("Busqueda por:"), this), "Frame1", 840, 3840, 2055, 2055);
+        place(new Frame(QStringLiteral("Busqueda por:"), this), "Frame1", 840, 3840, 2055, 2055);
     setColor(Frame1, QPalette::WindowText, QColor(bgr(0x00404040)));
     const auto option = [&](const QString& caption, const char* name, int top, int width) {
-        auto* button = named(new OptionButton(caption, Frame1), name, 120, top, width, 255);
+        auto* button = place(new OptionButton(caption, Frame1), name, 120, top, width, 255);
         button->setFont(optionFont);
         setColor(button, QPalette::WindowText, Qt::blue);
         return button;
@@ -84,7 +75,7 @@ void FrmConsulVemtaro::crearAreaDeBusqueda()
     setColor(Label6, QPalette::WindowText, QColor(bgr(0x00404000)));
 
     const auto wordBox = [&](const char* name, int left, int width) {
-        auto* box = named(new TextBox(this), name, left, 4200, width, 495);
+        auto* box = place(new TextBox(this), name, left, 4200, width, 495);
         box->setFont(sansFont(12));
         return box;
     };
@@ -102,11 +93,11 @@ void FrmConsulVemtaro::crearAreaDeBusqueda()
         new LookupSource(*m_db, QStringLiteral("vidaUtil"), QStringLiteral("AdodcVidaU"), this);
     AdodcVidaU1->setObjectName(QStringLiteral("AdodcVidaU1"));
 
-    DataCodigo = named(new DataCombo(*AdodcCodigo1, QStringLiteral("CODIGO"), this), "DataCodigo",
+    DataCodigo = place(new DataCombo(*AdodcCodigo1, QStringLiteral("CODIGO"), this), "DataCodigo",
                        3000, 4800, 975, 315);
-    DataRubro = named(new DataCombo(*AdodcRubro1, QStringLiteral("RUBRO"), this), "DataRubro", 3000,
+    DataRubro = place(new DataCombo(*AdodcRubro1, QStringLiteral("RUBRO"), this), "DataRubro", 3000,
                       5160, 3495, 315);
-    DataVidaU = named(new DataCombo(*AdodcVidaU1, QStringLiteral("Vida_Util"), this), "DataVidaU",
+    DataVidaU = place(new DataCombo(*AdodcVidaU1, QStringLiteral("Vida_Util"), this), "DataVidaU",
                       3000, 5520, 975, 315);
     for (DataCombo* combo : {DataCodigo, DataRubro, DataVidaU})
         combo->hide();
@@ -116,10 +107,10 @@ void FrmConsulVemtaro::crearAreaDeBusqueda()
     const QStringList orderFields = {QStringLiteral("descripcion"), QStringLiteral("codigo"),
                                      QStringLiteral("rubro"), QStringLiteral("vida_util"),
                                      QStringLiteral("clase")};
-    cbobusc = named(new ComboBox(this), "cbobusc", 8040, 4200, 1335, 315);
+    cbobusc = place(new ComboBox(this), "cbobusc", 8040, 4200, 1335, 315);
     cbobusc->addItems(orderFields);
     cbobusc->setText(QStringLiteral("descripcion"));
-    cbobusc2 = named(new ComboBox(this), "cbobusc2", 8040, 4680, 1335, 315);
+    cbobusc2 = place(new ComboBox(this), "cbobusc2", 8040, 4680, 1335, 315);
     cbobusc2->addItems(orderFields);
     cbobusc2->setText(QString());
 
@@ -132,20 +123,20 @@ void FrmConsulVemtaro::crearAreaDeBusqueda()
     Line4->setObjectName(QStringLiteral("Line4"));
     Line5->setObjectName(QStringLiteral("Line5"));
 
-    CmdEjecutar = named(new CommandButton(QStringLiteral("Ejec&utar Busqueda"), this),
+    CmdEjecutar = place(new CommandButton(QStringLiteral("Ejec&utar Busqueda"), this),
                         "CmdEjecutar", 9960, 3960, 1575, 735);
     CmdEjecutar->setFont(sansFont(8.25));
     CmdEjecutar->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     setColor(CmdEjecutar, QPalette::Button, QColor(bgr(0x00C0C0FF)));
     setDefaultButton(CmdEjecutar);
-    cmdRestablecer = named(new CommandButton(QStringLiteral("&Restablecer"), this),
+    cmdRestablecer = place(new CommandButton(QStringLiteral("&Restablecer"), this),
                            "cmdRestablecer", 9960, 4800, 1575, 495);
-    CmdImprimir = named(new CommandButton(QStringLiteral("Imprimir"), this), "CmdImprimir", 7920,
+    CmdImprimir = place(new CommandButton(QStringLiteral("Imprimir"), this), "CmdImprimir", 7920,
                         5400, 1575, 495);
-    cmdBuscAv = named(new CommandButton(QStringLiteral("Busqueda Avanzada"), this), "cmdBuscAv",
+    cmdBuscAv = place(new CommandButton(QStringLiteral("Busqueda Avanzada"), this), "cmdBuscAv",
                       9960, 5400, 1575, 495);
 
-    TxtSQL = named(new MultiLineTextBox(this), "TxtSQL", 240, 3240, 6615, 375);
+    TxtSQL = place(new MultiLineTextBox(this), "TxtSQL", 240, 3240, 6615, 375);
     TxtSQL->setText(QStringLiteral("Text1\n"));
     TxtSQL->hide();
 
@@ -154,9 +145,9 @@ void FrmConsulVemtaro::crearAreaDeBusqueda()
 
 void FrmConsulVemtaro::crearGrilla()
 {
-    dcdatos = named(new DataControl(*m_db, QStringLiteral("vemtaro"), this), "dcdatos", 6480, 3240,
+    dcdatos = place(new DataControl(*m_db, QStringLiteral("vemtaro"), this), "dcdatos", 6480, 3240,
                     3615, 495);
-    dbgResultados = named(new DataGrid(*dcdatos, this), "dbgResultados", 120, 120, 11775, 3135);
+    dbgResultados = place(new DataGrid(*dcdatos, this), "dbgResultados", 120, 120, 11775, 3135);
     dbgResultados->setFont(sansFont(8.25));
     // Column widths in twips; remarks take what is left.
     const int columnWidths[] = {1050, 900, 4500, 2400, 900};
@@ -165,7 +156,7 @@ void FrmConsulVemtaro::crearGrilla()
 
     const auto zoom = [&](const char* name) {
         auto* button =
-            named(new CommandButton(QStringLiteral("ZOOM"), this), name, 120, 4200, 615, 735);
+            place(new CommandButton(QStringLiteral("ZOOM"), this), name, 120, 4200, 615, 735);
         button->setFont(sansFont(8.25));
         setColor(button, QPalette::Button, QColor(bgr(0x0080C0FF)));
         return button;
@@ -196,16 +187,16 @@ void FrmConsulVemtaro::crearEditor()
     Label7 = caption(QStringLiteral("Vida Util"), "Label7", 8880);
     Label5 = caption(QStringLiteral("Observ."), "Label5", 10200);
 
-    txtCuenta = named(new TextBox(this), "txtCuenta", 480, 6360, 1215, 495);
-    txtSubcuenta = named(new TextBox(this), "txtSubcuenta", 1920, 6360, 1215, 495);
-    txtDescr = named(new TextBox(this), "txtDescr", 3360, 6360, 2535, 495);
-    Datarubro2 = named(new DataCombo(*AdodcRubro1, QStringLiteral("RUBRO"), this), "Datarubro2",
+    txtCuenta = place(new TextBox(this), "txtCuenta", 480, 6360, 1215, 495);
+    txtSubcuenta = place(new TextBox(this), "txtSubcuenta", 1920, 6360, 1215, 495);
+    txtDescr = place(new TextBox(this), "txtDescr", 3360, 6360, 2535, 495);
+    Datarubro2 = place(new DataCombo(*AdodcRubro1, QStringLiteral("RUBRO"), this), "Datarubro2",
                        6120, 6720, 2535, 315);
     Datarubro2->hide();
-    txtrubro = named(new TextBox(this), "txtrubro", 6120, 6360, 2535, 375);
+    txtrubro = place(new TextBox(this), "txtrubro", 6120, 6360, 2535, 375);
     txtrubro->setEnabled(false);
-    Text2 = named(new TextBox(this), "Text2", 8880, 6360, 1215, 495);
-    txtObserv = named(new MultiLineTextBox(this), "txtObserv", 10200, 6360, 1575, 855);
+    Text2 = place(new TextBox(this), "Text2", 8880, 6360, 1215, 495);
+    txtObserv = place(new MultiLineTextBox(this), "txtObserv", 10200, 6360, 1575, 855);
     txtObserv->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     dcdatos->bind(txtCuenta, QStringLiteral("CODIGO"));
@@ -216,7 +207,7 @@ void FrmConsulVemtaro::crearEditor()
     dcdatos->bind(txtObserv, QStringLiteral("OBSERVACIONES"));
 
     const auto editorButton = [&](const QString& text, const char* name, int left, int width) {
-        auto* button = named(new CommandButton(text, this), name, left, 7320, width, 615);
+        auto* button = place(new CommandButton(text, this), name, left, 7320, width, 615);
         button->setFont(sansFont(8.25));
         return button;
     };
@@ -267,6 +258,7 @@ void FrmConsulVemtaro::conectarEventos()
 
 void FrmConsulVemtaro::Form_Load()
 {
+    // The record source opened on its first record before its Reposition was connected.
     dcdatos_Reposition();
     deshabilitarCajasTexto();
     Text1->setEnabled(true);

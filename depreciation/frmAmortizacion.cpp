@@ -20,17 +20,14 @@ const QColor rojo = bgr(0x000000FF);
 const QColor amarilloClaro = bgr(0x00C0FFFF);
 const QColor rosa = bgr(0x00C0C0FF);
 
-/// Sets `role` of `control`'s palette in every colour group, so that a disabled box keeps it.
 /// A bold red caption, wrapped within its place when it is long.
 Label* rotulo(const QString& caption, const char* name, int left, int top, int width, int height,
               QWidget* parent)
 {
-    auto* label = new Label(caption, parent);
-    label->setObjectName(QString::fromLatin1(name));
+    auto* label = Form::place(new Label(caption, parent), name, left, top, width, height);
     label->setFont(sansFont(9.75, true));
     label->setWordWrap(true);
     setColor(label, QPalette::WindowText, rojo);
-    Form::place(label, left, top, width, height);
     return label;
 }
 
@@ -38,13 +35,11 @@ Label* rotulo(const QString& caption, const char* name, int left, int top, int w
 TextBox* caja(const char* name, int left, int top, int width, int height, bool enabled,
               QWidget* parent)
 {
-    auto* box = new TextBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
+    auto* box = Form::place(new TextBox(parent), name, left, top, width, height);
     box->setFont(sansFont(12));
     box->setEnabled(enabled);
     setColor(box, QPalette::Text, box->palette().color(QPalette::Active, QPalette::Text));
     setColor(box, QPalette::Base, box->palette().color(QPalette::Active, QPalette::Base));
-    Form::place(box, left, top, width, height);
     return box;
 }
 

@@ -14,7 +14,10 @@ LookupSource::LookupSource(db::Connection& db, const QString& table, const QStri
 
 QStringList LookupSource::values(const QString& field) const
 {
-    return db::readLookup(m_db, m_table, field);
+    auto found = m_values.constFind(field);
+    if (found == m_values.constEnd())
+        found = m_values.insert(field, db::readLookup(m_db, m_table, field));
+    return *found;
 }
 
 DataCombo::DataCombo(const LookupSource& source, const QString& shownField, QWidget* parent)

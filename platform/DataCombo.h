@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QHash>
 #include <QStringList>
 #include <functional>
 
@@ -11,7 +12,8 @@ class Connection;
 namespace vemtaro::platform {
 
 /// A hidden lookup source on one lookup table: it hands the values of a field to the lists it
-/// feeds, read when a list is filled. It is never shown and never writes.
+/// feeds, reading each field once, when the first list asks for it. It is never shown and
+/// never writes.
 class LookupSource : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +30,7 @@ private:
     db::Connection& m_db;
     QString m_table;
     QString m_caption;
+    mutable QHash<QString, QStringList> m_values; ///< by field name, as read
 };
 
 /// A read-only drop-down list fed by a lookup source.

@@ -74,7 +74,7 @@ void DataControl::refresh()
 void DataControl::bind(TextControl* box, const QString& field)
 {
     m_bindings.push_back({box, m_recordset.fieldIndex(field), {}});
-    fillBoundBoxes();
+    fill(m_bindings.back(), hasRecordToShow());
 }
 
 void DataControl::addNew()
@@ -152,19 +152,26 @@ void DataControl::navigate(void (DataControl::*move)())
     }
 }
 
+bool DataControl::hasRecordToShow() const
+{
+    return m_recordset.editMode() == db::RecordSet::EditMode::AddNew ||
+           (m_recordset.absolutePosition() >= 0 && !m_recordset.eof() && !m_recordset.bof());
+}
+
+void DataControl::fill(Binding& binding, bool current)
+{
+    binding.shown =
+        current && binding.field >= 0 ? textOf(m_recordset.currentValue(binding.field)) : QString();
+    binding.box->setText(binding.shown);
+    // A change handler may rewrite what it was given (upper case): that is what is shown.
+    binding.shown = binding.box->text();
+}
+
 void DataControl::fillBoundBoxes()
 {
-    const bool current =
-        m_recordset.editMode() == db::RecordSet::EditMode::AddNew ||
-        (m_recordset.absolutePosition() >= 0 && !m_recordset.eof() && !m_recordset.bof());
-    for (Binding& binding : m_bindings) {
-        binding.shown = current && binding.field >= 0
-                            ? textOf(m_recordset.currentValue(binding.field))
-                            : QString();
-        binding.box->setText(binding.shown);
-        // A change handler may rewrite what it was given (upper case): that is what is shown.
-        binding.shown = binding.box->text();
-    }
+    const bool current = hasRecordToShow();
+    for (Binding& binding : m_bindings)
+        fill(binding, current);
 }
 
 void DataControl::takeBoundEdits()

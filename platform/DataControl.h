@@ -71,6 +71,8 @@ private:
         int field;
         QString shown; ///< the text the box was last filled with
     };
+    bool hasRecordToShow() const;
+    void fill(Binding& binding, bool current);
     void fillBoundBoxes();
     void takeBoundEdits();
     void navigate(void (DataControl::*move)());

@@ -46,6 +46,15 @@ public:
 
     /// Positions `control` at left, top, width, height in twips.
     static void place(QWidget* control, int left, int top, int width, int height);
+    /// Names `control` (its objectName) and positions it in twips; returns it.
+    template <class Control>
+    static Control* place(Control* control, const char* name, int left, int top, int width,
+                          int height)
+    {
+        control->setObjectName(QString::fromLatin1(name));
+        place(control, left, top, width, height);
+        return control;
+    }
     /// Sets the client area in twips.
     void setClientSizeTwips(int width, int height);
     /// Sets the window's background colour.
