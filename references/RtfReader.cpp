@@ -138,6 +138,12 @@ private:
     void onSymbol(unsigned char symbol);
     void onWord(const RtfTokenizer::Token& token);
     void onDestination(Keyword keyword);
+    /// The code page of `\'hh` bytes in fonts without a charset of their own.
+    void setDocumentCodePage(int codePage)
+    {
+        documentCodePage_ = codePage;
+        cachedFont_ = INT_MIN; // the current font's decoder depends on it
+    }
     bool consumeSkipped(qsizetype count);
 
     QString* textTarget();
@@ -406,25 +412,20 @@ void Reader::onWord(const RtfTokenizer::Token& token)
         break;
 
     case Keyword::Ansi:
-        documentCodePage_ = 1252;
-        cachedFont_ = INT_MIN;
+        setDocumentCodePage(1252);
         break;
     case Keyword::Mac:
-        documentCodePage_ = 10000;
-        cachedFont_ = INT_MIN;
+        setDocumentCodePage(10000);
         break;
     case Keyword::Pc:
-        documentCodePage_ = 437;
-        cachedFont_ = INT_MIN;
+        setDocumentCodePage(437);
         break;
     case Keyword::Pca:
-        documentCodePage_ = 850;
-        cachedFont_ = INT_MIN;
+        setDocumentCodePage(850);
         break;
     case Keyword::AnsiCodePage:
         if (n > 0)
-            documentCodePage_ = n;
-        cachedFont_ = INT_MIN;
+            setDocumentCodePage(n);
         break;
     case Keyword::DefaultFont:
         defaultFont_ = n;
