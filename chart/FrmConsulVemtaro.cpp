@@ -1,8 +1,6 @@
 #include "FrmConsulVemtaro.h"
 
 #include "Ventanas.h"
-#include "db/Connection.h"
-#include "db/DataFolder.h"
 #include "depreciation/AbrirAmortizacion.h"
 #include "platform/Look.h"
 #include "platform/MessageBox.h"
@@ -31,7 +29,7 @@ Label* autoLabel(const QString& caption, const char* name, int left, int top, co
 
 } // namespace
 
-FrmConsulVemtaro::FrmConsulVemtaro() : m_db(db::Connection::open(db::databasePath()))
+FrmConsulVemtaro::FrmConsulVemtaro() : SearchForm(QStringLiteral("vemtaro"))
 {
     setObjectName(QStringLiteral("FrmConsulVemtaro"));
     setWindowTitle(QStringLiteral("Vemtaro de Cuentas") + QString(60, QLatin1Char(' ')) +
@@ -74,23 +72,24 @@ void FrmConsulVemtaro::crearAreaDeBusqueda()
                        3960, sansFont(9.75, true), this);
     setColor(Label6, QPalette::WindowText, QColor(bgr(0x00404000)));
 
-    const auto wordBox = [&](const char* name, int left, int width) {
+    const auto wordBox = [&](const char* name, const QString& what, int left, int width) {
         auto* box = place(new TextBox(this), name, left, 4200, width, 495);
         box->setFont(sansFont(12));
+        box->setAccessibleName(what);
         return box;
     };
-    Text1 = wordBox("Text1", 3000, 1815);
-    Text3 = wordBox("Text3", 5160, 1215);
-    Text4 = wordBox("Text4", 6600, 1215);
+    Text1 = wordBox("Text1", QStringLiteral("Palabra 1"), 3000, 1815);
+    Text3 = wordBox("Text3", QStringLiteral("Palabra 2"), 5160, 1215);
+    Text4 = wordBox("Text4", QStringLiteral("Palabra 3"), 6600, 1215);
 
-    AdodcCodigo1 =
-        new LookupSource(*m_db, QStringLiteral("CODIGO"), QStringLiteral("AdodcCodigo"), this);
+    AdodcCodigo1 = new LookupSource(baseDeDatos(), QStringLiteral("CODIGO"),
+                                    QStringLiteral("AdodcCodigo"), this);
     AdodcCodigo1->setObjectName(QStringLiteral("AdodcCodigo1"));
-    AdodcRubro1 =
-        new LookupSource(*m_db, QStringLiteral("RUBRO"), QStringLiteral("adodcrubro"), this);
+    AdodcRubro1 = new LookupSource(baseDeDatos(), QStringLiteral("RUBRO"),
+                                   QStringLiteral("adodcrubro"), this);
     AdodcRubro1->setObjectName(QStringLiteral("AdodcRubro1"));
-    AdodcVidaU1 =
-        new LookupSource(*m_db, QStringLiteral("vidaUtil"), QStringLiteral("AdodcVidaU"), this);
+    AdodcVidaU1 = new LookupSource(baseDeDatos(), QStringLiteral("vidaUtil"),
+                                   QStringLiteral("AdodcVidaU"), this);
     AdodcVidaU1->setObjectName(QStringLiteral("AdodcVidaU1"));
 
     DataCodigo = place(new DataCombo(*AdodcCodigo1, QStringLiteral("CODIGO"), this), "DataCodigo",
@@ -99,6 +98,9 @@ void FrmConsulVemtaro::crearAreaDeBusqueda()
                       5160, 3495, 315);
     DataVidaU = place(new DataCombo(*AdodcVidaU1, QStringLiteral("Vida_Util"), this), "DataVidaU",
                       3000, 5520, 975, 315);
+    DataCodigo->setAccessibleName(QStringLiteral("Códigos"));
+    DataRubro->setAccessibleName(QStringLiteral("Rubros"));
+    DataVidaU->setAccessibleName(QStringLiteral("Vidas útiles"));
     for (DataCombo* combo : {DataCodigo, DataRubro, DataVidaU})
         combo->hide();
 
@@ -110,9 +112,11 @@ void FrmConsulVemtaro::crearAreaDeBusqueda()
     cbobusc = place(new ComboBox(this), "cbobusc", 8040, 4200, 1335, 315);
     cbobusc->addItems(orderFields);
     cbobusc->setText(QStringLiteral("descripcion"));
+    cbobusc->setAccessibleName(QStringLiteral("Ordenado por"));
     cbobusc2 = place(new ComboBox(this), "cbobusc2", 8040, 4680, 1335, 315);
     cbobusc2->addItems(orderFields);
     cbobusc2->setText(QString());
+    cbobusc2->setAccessibleName(QStringLiteral("Segundo orden"));
 
     Line2 = new Line(7920, 3960, 9480, 3960, 1, this);
     Line3 = new Line(7920, 5160, 9480, 5160, 1, this);
@@ -136,36 +140,22 @@ void FrmConsulVemtaro::crearAreaDeBusqueda()
     cmdBuscAv = place(new CommandButton(QStringLiteral("Busqueda Avanzada"), this), "cmdBuscAv",
                       9960, 5400, 1575, 495);
 
-    TxtSQL = place(new MultiLineTextBox(this), "TxtSQL", 240, 3240, 6615, 375);
+    place(TxtSQL, 240, 3240, 6615, 375);
     TxtSQL->setText(QStringLiteral("Text1\n"));
-    TxtSQL->hide();
 
     dbgResultados->raise();
 }
 
 void FrmConsulVemtaro::crearGrilla()
 {
-    dcdatos = place(new DataControl(*m_db, QStringLiteral("vemtaro"), this), "dcdatos", 6480, 3240,
-                    3615, 495);
-    dbgResultados = place(new DataGrid(*dcdatos, this), "dbgResultados", 120, 120, 11775, 3135);
-    dbgResultados->setFont(sansFont(8.25));
+    place(dcdatos, 6480, 3240, 3615, 495);
+    place(dbgResultados, 120, 120, 11775, 3135);
     // Column widths in twips; remarks take what is left.
     const int columnWidths[] = {1050, 900, 4500, 2400, 900};
     for (int column = 0; column < 5; ++column)
         dbgResultados->setColumnWidth(column, twips(columnWidths[column]));
-
-    const auto zoom = [&](const char* name) {
-        auto* button =
-            place(new CommandButton(QStringLiteral("ZOOM"), this), name, 120, 4200, 615, 735);
-        button->setFont(sansFont(8.25));
-        setColor(button, QPalette::Button, QColor(bgr(0x0080C0FF)));
-        return button;
-    };
-    cmdzoom1 = zoom("cmdzoom1");
-    cmdzoom1->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
-    cmdzoom2 = zoom("cmdzoom2");
-    cmdzoom2->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
-    cmdzoom2->raise();
+    place(cmdzoom1, 120, 4200, 615, 735);
+    place(cmdzoom2, 120, 4200, 615, 735);
 }
 
 void FrmConsulVemtaro::crearEditor()
@@ -192,12 +182,21 @@ void FrmConsulVemtaro::crearEditor()
     txtDescr = place(new TextBox(this), "txtDescr", 3360, 6360, 2535, 495);
     Datarubro2 = place(new DataCombo(*AdodcRubro1, QStringLiteral("RUBRO"), this), "Datarubro2",
                        6120, 6720, 2535, 315);
+    Datarubro2->setAccessibleName(QStringLiteral("Rubros"));
     Datarubro2->hide();
     txtrubro = place(new TextBox(this), "txtrubro", 6120, 6360, 2535, 375);
     txtrubro->setEnabled(false);
     Text2 = place(new TextBox(this), "Text2", 8880, 6360, 1215, 495);
     txtObserv = place(new MultiLineTextBox(this), "txtObserv", 10200, 6360, 1575, 855);
     txtObserv->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Each box is named by the caption above it.
+    const std::pair<QWidget*, Label*> captioned[] = {{txtCuenta, Label1}, {txtSubcuenta, Label2},
+                                                     {txtDescr, Label3},  {txtrubro, Label4},
+                                                     {Text2, Label7},     {txtObserv, Label5}};
+    for (const auto& [box, label] : captioned) {
+        box->setAccessibleName(label->text());
+        label->setBuddy(box);
+    }
 
     dcdatos->bind(txtCuenta, QStringLiteral("CODIGO"));
     dcdatos->bind(txtSubcuenta, QStringLiteral("CLASE"));
@@ -239,12 +238,14 @@ void FrmConsulVemtaro::ordenarTabulacion()
 
 void FrmConsulVemtaro::conectarEventos()
 {
-    connect(dcdatos, &DataControl::Reposition, this, &FrmConsulVemtaro::dcdatos_Reposition);
-    connect(dcdatos, &DataControl::moveFailed, this, [](const QString& description) {
-        MessageBox::show(QStringLiteral("Error: ") + description);
-    });
-    cmdzoom1->Click = [this] { cmdzoom1_Click(); };
-    cmdzoom2->Click = [this] { cmdzoom2_Click(); };
+    CmdEjecutar->Click = [this] { CmdEjecutar_Click(); };
+    cmdRestablecer->Click = [this] { cmdRestablecer_Click(); };
+    OptDesc->Click = [this] { OptDesc_Click(); };
+    Optclase->Click = [this] { Optclase_Click(); };
+    optCod->Click = [this] { optCod_Click(); };
+    optRubr->Click = [this] { optRubr_Click(); };
+    optVidaU->Click = [this] { optVidaU_Click(); };
+    Text1->GotFocus = [this] { Text1_GotFocus(); };
     cmdBuscAv->Click = [this] { cmdBuscAv_Click(); };
     cmdReferencias->Click = [this] { cmdReferencias_Click(); };
     cmdSalir->Click = [this] { cmdSalir_Click(); };
@@ -258,8 +259,6 @@ void FrmConsulVemtaro::conectarEventos()
 
 void FrmConsulVemtaro::Form_Load()
 {
-    // The record source opened on its first record before its Reposition was connected.
-    dcdatos_Reposition();
     deshabilitarCajasTexto();
     Text1->setEnabled(true);
     Text3->setEnabled(true);
@@ -297,29 +296,88 @@ void FrmConsulVemtaro::Form_KeyPress(int& keyAscii)
     }
 }
 
-void FrmConsulVemtaro::dcdatos_Reposition()
+namespace {
+// The pieces of the query texts, joined with the clerk's words exactly as typed.
+const QString cabezaDescripcion = QStringLiteral("SELECT * FROM vemtaro WHERE descripcion LIKE '");
+const QString cabezaCodigo = QStringLiteral("SELECT * FROM vemtaro WHERE codigo LIKE '");
+const QString cabezaRubro = QStringLiteral("SELECT * FROM vemtaro WHERE rubro LIKE '");
+const QString cabezaVidaUtil = QStringLiteral("SELECT * FROM vemtaro WHERE Vida_Util LIKE '");
+const QString cabezaClase = QStringLiteral("SELECT * FROM vemtaro WHERE Clase LIKE '");
+const QString comodin = QStringLiteral("*");
+} // namespace
+
+QString FrmConsulVemtaro::consultaDeBusqueda() const
 {
-    const db::RecordSet& records = dcdatos->recordset();
-    const int count = records.recordCount();
-    if (count != 0)
-        dcdatos->setCaption(
-            QStringLiteral("Registro:%1 de %2").arg(records.absolutePosition() + 1).arg(count));
-    else
-        dcdatos->setCaption(QStringLiteral("No hay entradas de registros"));
+    if (Optclase->isChecked())
+        return cabezaClase + Text1->text() + comodin + QStringLiteral("' ORDER BY codigo");
+    QString cabeza = cabezaDescripcion;
+    if (optCod->isChecked())
+        cabeza = cabezaCodigo;
+    else if (optRubr->isChecked())
+        cabeza = cabezaRubro;
+    else if (optVidaU->isChecked())
+        cabeza = cabezaVidaUtil;
+    return cabeza + comodin + Text1->text() + comodin + QStringLiteral("'and Descripcion LIKE '") +
+           comodin + Text3->text() + comodin + QStringLiteral("' and Descripcion LIKE '") +
+           comodin + Text4->text() + comodin + QStringLiteral("' ORDER BY ") + cbobusc->text();
 }
 
-void FrmConsulVemtaro::cmdzoom1_Click()
+void FrmConsulVemtaro::CmdEjecutar_Click()
 {
-    dbgResultados->setFontSize(13);
-    cmdzoom1->hide();
-    cmdzoom2->show();
+    TxtSQL->setText(consultaDeBusqueda());
+    aplicarConsulta(TxtSQL->text());
 }
 
-void FrmConsulVemtaro::cmdzoom2_Click()
+void FrmConsulVemtaro::cmdRestablecer_Click()
 {
-    dbgResultados->setFontSize(9);
-    cmdzoom2->hide();
-    cmdzoom1->show();
+    TxtSQL->setText(cabezaDescripcion + comodin + QStringLiteral("' ORDER BY codigo"));
+    aplicarConsulta(TxtSQL->text());
+    Text1->setText(QString());
+}
+
+void FrmConsulVemtaro::ofrecerPalabra(DataCombo* lista)
+{
+    Text1->show();
+    for (DataCombo* combo : {DataCodigo, DataRubro, DataVidaU})
+        combo->setVisible(combo == lista);
+}
+
+void FrmConsulVemtaro::OptDesc_Click()
+{
+    ofrecerPalabra(nullptr);
+    Text1->setEnabled(true);
+    Text1->setText(QString());
+    cmdRestablecer_Click();
+}
+
+void FrmConsulVemtaro::Optclase_Click()
+{
+    ofrecerPalabra(nullptr);
+    Text1->setText(QString());
+    cmdRestablecer_Click();
+}
+
+void FrmConsulVemtaro::optCod_Click()
+{
+    ofrecerPalabra(DataCodigo);
+    Text1->setText(QString());
+    cmdRestablecer_Click();
+}
+
+void FrmConsulVemtaro::optRubr_Click()
+{
+    ofrecerPalabra(DataRubro);
+}
+
+void FrmConsulVemtaro::optVidaU_Click()
+{
+    ofrecerPalabra(DataVidaU);
+}
+
+void FrmConsulVemtaro::Text1_GotFocus()
+{
+    Text1->setSelStart(0);
+    Text1->setSelLength(Text1->text().size());
 }
 
 void FrmConsulVemtaro::Text2_GotFocus()

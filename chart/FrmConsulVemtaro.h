@@ -2,15 +2,7 @@
 
 #include "platform/Controls.h"
 #include "platform/DataCombo.h"
-#include "platform/DataControl.h"
-#include "platform/DataGrid.h"
-#include "platform/Form.h"
-
-#include <memory>
-
-namespace vemtaro::db {
-class Connection;
-}
+#include "platform/SearchForm.h"
 
 namespace vemtaro {
 
@@ -20,7 +12,11 @@ namespace vemtaro {
 /// Every creation starts from the same state: the grid shows the whole `vemtaro` table in
 /// its own order, the editor's boxes are disabled, and the focus is on CmdEjecutar. Closing it
 /// destroys it; the other windows create it afresh when they return.
-class FrmConsulVemtaro : public platform::Form {
+///
+/// The basic search narrows the grid by one field, chosen with the option buttons, and up to
+/// two further words that the description must contain; each search is one Jet query text,
+/// kept in TxtSQL and handed to the record source.
+class FrmConsulVemtaro : public platform::SearchForm {
     Q_OBJECT
 public:
     /// Opens the accounts database of the data folder; throws db::DbError when it cannot.
@@ -55,13 +51,8 @@ public:
     platform::CommandButton* cmdRestablecer;
     platform::CommandButton* CmdImprimir;
     platform::CommandButton* cmdBuscAv;
-    platform::MultiLineTextBox* TxtSQL;
-    platform::DataControl* dcdatos;
-
-    // Result grid and zoom
-    platform::DataGrid* dbgResultados;
-    platform::CommandButton* cmdzoom2;
-    platform::CommandButton* cmdzoom1;
+    // TxtSQL, dcdatos, the result grid dbgResultados and the zoom pair come with the
+    // search window.
 
     // Record editor
     platform::Line* Line1;
@@ -104,16 +95,25 @@ private:
     void conectarEventos();
     void Form_Load();
 
-    void dcdatos_Reposition();
-    void cmdzoom1_Click();
-    void cmdzoom2_Click();
+    void CmdEjecutar_Click();
+    void cmdRestablecer_Click();
+    void OptDesc_Click();
+    void Optclase_Click();
+    void optCod_Click();
+    void optRubr_Click();
+    void optVidaU_Click();
+    void Text1_GotFocus();
+    /// Shows Text1 and, below it, the one lookup list that feeds it (or none).
+    void ofrecerPalabra(platform::DataCombo* lista);
+    /// The query text of the selected search field, the words and the ordering text.
+    QString consultaDeBusqueda() const;
+
     void cmdBuscAv_Click();
     void cmdReferencias_Click();
     void cmdSalir_Click();
     void cmdAmort_Click();
     void Text2_GotFocus();
 
-    std::unique_ptr<db::Connection> m_db;
     /// Set while the window closes to make way for another window, which leaves the
     /// extended search window alone.
     bool m_switching = false;

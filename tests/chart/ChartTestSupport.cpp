@@ -70,3 +70,30 @@ QString ChartTestSupport::consultar(const QString& sql) const
     sqlite3_close(db);
     return result;
 }
+
+void ChartTestSupport::usarCuentas(const QList<QStringList>& filas) const
+{
+    sqlite3* db = nullptr;
+    QVERIFY(sqlite3_open(vemtaro::db::databasePath().toUtf8().constData(), &db) == SQLITE_OK);
+    QVERIFY(sqlite3_exec(db, "DELETE FROM vemtaro", nullptr, nullptr, nullptr) == SQLITE_OK);
+    sqlite3_stmt* insert = nullptr;
+    QVERIFY(sqlite3_prepare_v2(db,
+                               "INSERT INTO vemtaro (CODIGO, CLASE, DESCRIPCION, RUBRO, VIDA_UTIL, "
+                               "OBSERVACIONES) VALUES (?1, ?2, ?3, ?4, ?5, ?6)",
+                               -1, &insert, nullptr) == SQLITE_OK);
+    for (const QStringList& fila : filas) {
+        for (int campo = 0; campo < fila.size(); ++campo) {
+            const QByteArray valor = fila[campo].toUtf8();
+            if (fila[campo].isNull())
+                sqlite3_bind_null(insert, campo + 1);
+            else
+                sqlite3_bind_text(insert, campo + 1, valor.constData(), int(valor.size()),
+                                  SQLITE_TRANSIENT);
+        }
+        QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
+        sqlite3_reset(insert);
+        sqlite3_clear_bindings(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_close(db);
+}

@@ -21,6 +21,10 @@ public:
     static QWidget* ventanaVisible(const QString& name);
     /// Runs `sql` on the data folder's database and returns the first column of the first row.
     QString consultar(const QString& sql) const;
+    /// Replaces the accounts of the data folder's database by `filas`, in this order: each
+    /// holds CODIGO, CLASE, DESCRIPCION, RUBRO, VIDA_UTIL and OBSERVACIONES, a null QString
+    /// for a null field. Call it before opening the window.
+    void usarCuentas(const QList<QStringList>& filas) const;
 
 private:
     QTemporaryDir m_home;
