@@ -3,9 +3,11 @@
 #include "Look.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <utility>
 
 namespace vemtaro::platform {
 
@@ -58,6 +60,21 @@ void TextBox::setText(const QString& text)
     --m_settingText;
     if (m_settingText == 0 && !m_caretPlaced)
         setCursorPosition(0);
+}
+
+void TextBox::focusInEvent(QFocusEvent* event)
+{
+    TextControlOf<QLineEdit>::focusInEvent(event);
+    m_keepFocusSelection = event->reason() == Qt::MouseFocusReason && hasSelectedText();
+}
+
+void TextBox::mousePressEvent(QMouseEvent* event)
+{
+    if (std::exchange(m_keepFocusSelection, false) && event->button() == Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    TextControlOf<QLineEdit>::mousePressEvent(event);
 }
 
 void TextBox::setSelStart(int start)

@@ -80,7 +80,8 @@ protected:
     }
 };
 
-/// A single-line text box.
+/// A single-line text box. A selection that GotFocus makes when a click gives the box the
+/// focus survives that click, so that what the clerk types next replaces it.
 class TextBox : public TextControlOf<QLineEdit> {
 public:
     explicit TextBox(QWidget* parent = nullptr);
@@ -93,10 +94,13 @@ public:
 
 protected:
     void typeCharacter(QChar c) override { insert(QString(c)); }
+    void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    int m_settingText = 0;      ///< depth of setText() calls under way
-    bool m_caretPlaced = false; ///< a handler placed the caret while the text was being set
+    int m_settingText = 0;             ///< depth of setText() calls under way
+    bool m_caretPlaced = false;        ///< a handler placed the caret while the text was being set
+    bool m_keepFocusSelection = false; ///< the click that gave the focus must not undo it
 };
 
 /// A multi-line text box; Tab moves the focus on, as in every other box.

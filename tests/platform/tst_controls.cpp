@@ -70,6 +70,28 @@ private Q_SLOTS:
     }
     void cleanup() { delete form; }
 
+    void aSelectionMadeOnFocusSurvivesTheClickThatGaveIt()
+    {
+        form->second->setText(QStringLiteral("mesa roble"));
+        form->second->GotFocus = [this] {
+            form->second->setSelStart(0);
+            form->second->setSelLength(form->second->text().size());
+        };
+        form->first->setFocus();
+        QTest::mouseClick(form->second, Qt::LeftButton, {}, QPoint(5, 10));
+        QCOMPARE(form->second->selectedText(), QStringLiteral("mesa roble"));
+        QTest::keyClicks(form->second, QStringLiteral("silla"));
+        QCOMPARE(form->second->text(), QStringLiteral("silla"));
+        // Once it has the focus, a click places the caret as usual.
+        QTest::mouseClick(form->second, Qt::LeftButton, {}, QPoint(2, 10));
+        QTest::keyClicks(form->second, QStringLiteral("x"));
+        QCOMPARE(form->second->text(), QStringLiteral("xsilla"));
+        // A box without such a handler keeps the caret where the click put it.
+        form->first->setText(QStringLiteral("abc"));
+        QTest::mouseClick(form->first, Qt::LeftButton, {}, QPoint(2, 10));
+        QCOMPARE(form->first->selectedText(), QString());
+    }
+
     void keyFilterDiscardsReplacesOrPasses()
     {
         form->first->KeyPress = [](int& key) {
