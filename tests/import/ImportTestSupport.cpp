@@ -9,24 +9,15 @@
 
 namespace {
 
-QString cell(const QString& kind, const QString& value)
+// A value as its storage class and a readable form, the same on both sides of a comparison.
+QString cell(const char* kind, const QString& value)
 {
-    return kind + QLatin1Char(' ') + value;
+    return QLatin1String(kind) + QLatin1Char(' ') + value;
 }
 
 QString textCell(const QString& text)
 {
-    return cell(QStringLiteral("text"), QStringLiteral("«%1»").arg(text));
-}
-
-QString blobCell(const QByteArray& bytes)
-{
-    return cell(QStringLiteral("blob"), QString::fromLatin1(bytes.toHex()));
-}
-
-QString realCell(double value)
-{
-    return cell(QStringLiteral("real"), QString::number(value, 'g', 17));
+    return cell("text", QStringLiteral("«%1»").arg(text));
 }
 
 } // namespace
@@ -112,23 +103,13 @@ QStringList storedRows(const QString& path, const QString& table, const QStringL
         for (int i = 0; i < int(columns.size()); ++i) {
             const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, i));
             const QByteArray data(bytes, sqlite3_column_bytes(stmt, i));
-            switch (sqlite3_column_type(stmt, i)) {
-            case SQLITE_NULL:
-                row.append(QStringLiteral("null"));
-                break;
-            case SQLITE_INTEGER:
-                row.append(cell(QStringLiteral("integer"),
-                                QString::number(sqlite3_column_int64(stmt, i))));
-                break;
-            case SQLITE_FLOAT:
-                row.append(realCell(sqlite3_column_double(stmt, i)));
-                break;
-            case SQLITE_TEXT:
-                row.append(textCell(QString::fromUtf8(data)));
-                break;
-            default:
-                row.append(blobCell(data));
-            }
+            const int type = sqlite3_column_type(stmt, i);
+            row.append(type == SQLITE_NULL      ? QStringLiteral("null")
+                       : type == SQLITE_INTEGER ? cell("integer", QString::fromUtf8(data))
+                       : type == SQLITE_FLOAT
+                           ? cell("real", QString::number(sqlite3_column_double(stmt, i), 'g', 17))
+                       : type == SQLITE_TEXT ? textCell(QString::fromUtf8(data))
+                                             : cell("blob", QString::fromLatin1(data.toHex())));
         }
         rows.append(row.join(QStringLiteral(" | ")));
     }
@@ -156,22 +137,21 @@ QStringList expectedRows(const QJsonObject& table)
         for (int i = 0; i < int(types.size()); ++i) {
             const QJsonValue value = row.toArray().at(i);
             const QString& type = types[i];
+            QByteArray bytes;
+            for (const QJsonValue& byte : value.toArray())
+                bytes.append(char(byte.toInt()));
             if (type == QLatin1String("boolean"))
-                line.append(cell(QStringLiteral("integer"), value.toBool() ? "1" : "0"));
+                line.append(cell("integer", value.toBool() ? "1" : "0"));
             else if (value.isNull())
                 line.append(QStringLiteral("null"));
             else if (type == QLatin1String("text") || type == QLatin1String("memo"))
                 line.append(textCell(value.toString()));
             else if (type == QLatin1String("double") || type == QLatin1String("single"))
-                line.append(realCell(value.toDouble()));
-            else if (type == QLatin1String("binary") || type == QLatin1String("ole")) {
-                QByteArray bytes;
-                for (const QJsonValue& byte : value.toArray())
-                    bytes.append(char(byte.toInt()));
-                line.append(blobCell(bytes));
-            } else
-                line.append(
-                    cell(QStringLiteral("integer"), QString::number(qint64(value.toDouble()))));
+                line.append(cell("real", QString::number(value.toDouble(), 'g', 17)));
+            else if (type == QLatin1String("binary") || type == QLatin1String("ole"))
+                line.append(cell("blob", QString::fromLatin1(bytes.toHex())));
+            else
+                line.append(cell("integer", QString::number(qint64(value.toDouble()))));
         }
         rows.append(line.join(QStringLiteral(" | ")));
     }
