@@ -1,6 +1,7 @@
 #include "Ventanas.h"
 
 #include "FrmConsulVemtaro.h"
+#include "ImportacionInicial.h"
 #include "db/DataFolder.h"
 #include "db/DbError.h"
 #include "db/DefaultData.h"
@@ -68,6 +69,8 @@ void prepararAplicacion()
 
 void prepararCarpetaDeDatos()
 {
+    // The office's own accounts, when it brought them, and never the sample chart instead.
+    importarBaseAnterior();
     db::ensureDefaultDatabase();
     ensureDefaultDocument(referenciasPath());
 }

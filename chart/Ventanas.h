@@ -12,7 +12,9 @@ class FrmConsulVemtaro;
 void prepararAplicacion();
 
 /// Writes the default database and reference document into the data folder where they are
-/// missing; never overwrites. Throws db::DbError when the folder cannot be written.
+/// missing; never overwrites. A missing database is imported from the office's old Access
+/// database when the folder holds it (importarBaseAnterior). Throws db::DbError when the
+/// folder cannot be written or the import fails.
 void prepararCarpetaDeDatos();
 
 /// Creates the chart window afresh, in its start-up state, and shows it. When the accounts
