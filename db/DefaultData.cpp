@@ -2,6 +2,7 @@
 
 #include "DataFolder.h"
 #include "DbError.h"
+#include "EngineError.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,12 +39,10 @@ QByteArray resource(const QString& path)
 
 void run(sqlite3* db, const QByteArray& sql)
 {
-    char* message = nullptr;
-    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-        const QString reason = QString::fromUtf8(message ? message : sqlite3_errmsg(db));
-        sqlite3_free(message);
-        throw DbError(QStringLiteral("No se pudo crear la base de datos: %1").arg(reason));
-    }
+    if (const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+        rc != SQLITE_OK)
+        throw DbError(
+            QStringLiteral("No se pudo crear la base de datos: %1.").arg(engineReason(rc)));
 }
 
 struct Closer {
@@ -70,8 +69,8 @@ void buildDatabase(const QString& path)
         sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     std::unique_ptr<sqlite3, Closer> db(raw);
     if (rc != SQLITE_OK)
-        throw DbError(QStringLiteral("No se pudo crear la base de datos %1: %2")
-                          .arg(path, QString::fromUtf8(sqlite3_errstr(rc))));
+        throw DbError(QStringLiteral("No se pudo crear la base de datos %1: %2.")
+                          .arg(path, engineReason(rc)));
     // A plain journal, so the closed file is complete in itself before it is renamed.
     run(db.get(), "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; BEGIN");
     createSchema(db.get());
