@@ -1,42 +1,32 @@
 #include "Connection.h"
 
 #include "DbError.h"
+#include "EngineError.h"
 #include "JetFunctions.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
+#include <initializer_list>
 #include <sqlite3.h>
 
 namespace vemtaro::db {
 
 namespace {
 
-const char* const systemTables[] = {"vemtaro", "extendido", "CODIGO", "RUBRO", "vidaUtil"};
+/// A table of this system with the fields the windows use, in their order.
+struct DesignTable {
+    const char* name;
+    std::initializer_list<const char*> fields;
+};
 
-// Why the engine failed, in the words the clerk reads.
-QString engineReason(sqlite3* db, int code)
-{
-    switch (code & 0xFF) {
-    case SQLITE_NOTADB:
-        return QStringLiteral("el archivo no es una base de datos");
-    case SQLITE_CORRUPT:
-        return QStringLiteral("la base de datos está dañada");
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return QStringLiteral("otro programa la tiene bloqueada");
-    case SQLITE_CANTOPEN:
-        return QStringLiteral("no se puede abrir el archivo");
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return QStringLiteral("no hay permiso de acceso");
-    case SQLITE_IOERR:
-        return QStringLiteral("error de lectura del disco");
-    case SQLITE_NOMEM:
-        return QStringLiteral("no hay memoria suficiente");
-    default:
-        return QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(code));
-    }
-}
+const DesignTable designTables[] = {
+    {"vemtaro", {"CODIGO", "CLASE", "DESCRIPCION", "RUBRO", "VIDA_UTIL", "OBSERVACIONES"}},
+    {"extendido", {"Ord", "Codigo", "Clase", "Descripcion"}},
+    {"CODIGO", {"CODIGO"}},
+    {"RUBRO", {"RUBRO", "RUBROS"}},
+    {"vidaUtil", {"Vida_Util", "Vida Util"}},
+};
 
 struct Closer {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
@@ -65,16 +55,17 @@ class SchemaReader {
 public:
     SchemaReader(sqlite3* db, const QString& path) : m_db(db), m_path(path) {}
 
-    TableSchema read(const char* tableName)
+    TableSchema read(const DesignTable& design)
     {
         TableSchema table;
-        table.name = declaredName(tableName);
+        table.name = declaredName(design.name);
         table.keyColumn = QStringLiteral("id");
         Statement info;
         prepare(info, "SELECT name, type, pk FROM pragma_table_info(?1) ORDER BY cid");
         const QByteArray name = table.name.toUtf8();
         sqlite3_bind_text(info.stmt, 1, name.constData(), int(name.size()), SQLITE_STATIC);
         bool hasKey = false;
+        QStringList declared, types;
         int rc;
         while ((rc = sqlite3_step(info.stmt)) == SQLITE_ROW) {
             const QString column = text(info.stmt, 0);
@@ -85,14 +76,22 @@ public:
                 table.keyColumn = column;
                 continue;
             }
-            table.columns.append(column);
-            table.numeric.append(hasNumericAffinity(type));
+            declared.append(column);
+            types.append(type);
         }
         check(rc);
         if (!hasKey)
-            throw DbError(QStringLiteral("La base de datos «%1» no es de este sistema: la tabla "
-                                         "«%2» no tiene la clave «id».")
-                              .arg(m_path, table.name));
+            throw notOurs(QStringLiteral("la tabla «%1» no tiene la clave «id»").arg(table.name));
+        for (const char* field : design.fields) {
+            qsizetype at = declared.size() - 1;
+            while (at >= 0 && declared[at].compare(QLatin1String(field), Qt::CaseInsensitive))
+                --at;
+            if (at < 0)
+                throw notOurs(QStringLiteral("a la tabla «%1» le falta el campo «%2»")
+                                  .arg(table.name, QLatin1String(field)));
+            table.columns.append(declared[at]);
+            table.numeric.append(hasNumericAffinity(types[at]));
+        }
         return table;
     }
 
@@ -107,9 +106,13 @@ private:
         if (rc == SQLITE_ROW)
             return text(lookup.stmt, 0);
         check(rc);
-        throw DbError(
-            QStringLiteral("La base de datos «%1» no es de este sistema: falta la tabla «%2».")
-                .arg(m_path, QLatin1String(tableName)));
+        throw notOurs(QStringLiteral("falta la tabla «%1»").arg(QLatin1String(tableName)));
+    }
+
+    DbError notOurs(const QString& reason) const
+    {
+        return DbError(
+            QStringLiteral("La base de datos «%1» no es de este sistema: %2.").arg(m_path, reason));
     }
 
     void prepare(Statement& statement, const QByteArray& sql)
@@ -121,7 +124,7 @@ private:
     {
         if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
             throw DbError(QStringLiteral("No se puede leer la base de datos «%1»: %2.")
-                              .arg(m_path, engineReason(m_db, rc)));
+                              .arg(m_path, engineReason(rc)));
     }
 
     static QString text(sqlite3_stmt* stmt, int column)
@@ -152,8 +155,49 @@ void useWriteAheadLog(sqlite3* db)
 {
     sqlite3_busy_timeout(db, 0);
     sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(db, 5000);
     sqlite3_exec(db, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
+}
+
+// Why this program cannot write `file` and the companion files the engine makes beside it
+// (journal, WAL), or empty when it can. A file or folder that nobody may write counts as
+// read-only for every user, the administrator too, as a read-only attribute would.
+QString whyReadOnly(const QFileInfo& file)
+{
+    const auto writable = [](const QFileInfo& info) {
+        return info.isWritable() &&
+               (info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
+    };
+    const QString opened =
+        QStringLiteral("La base de datos «%1» se abrió solo para lectura: ").arg(file.filePath());
+    if (!writable(file))
+        return opened + QStringLiteral("el archivo es de solo lectura.");
+    const QFileInfo folder(file.absolutePath());
+    if (!writable(folder))
+        return opened + QStringLiteral("la carpeta «%1» no permite crear archivos, y el motor "
+                                       "de la base de datos los necesita para escribir.")
+                            .arg(folder.filePath());
+    return {};
+}
+
+bool inWalMode(const QString& path)
+{
+    QFile file(path);
+    const QByteArray header = file.open(QIODevice::ReadOnly) ? file.read(20) : QByteArray();
+    return header.size() == 20 && header[18] == 2 && header[19] == 2;
+}
+
+// How to open `path` without changing anything on disk. The engine takes its usual locks, so
+// another program may go on writing; but reading a WAL file that no program has open (no
+// companion files) would make it create them and leave them behind, so such a file is read
+// as it stands, without locks.
+QByteArray readOnlyUri(const QString& path)
+{
+    QByteArray uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded();
+    uri += "?mode=ro";
+    if (inWalMode(path) && !QFileInfo::exists(path + QLatin1String("-wal")) &&
+        !QFileInfo::exists(path + QLatin1String("-shm")))
+        uri += "&immutable=1";
+    return uri;
 }
 
 } // namespace
@@ -166,26 +210,34 @@ std::unique_ptr<Connection> Connection::open(const QString& path)
     if (!file.isFile() || !file.isReadable())
         throw DbError(QStringLiteral("No se puede leer la base de datos «%1».").arg(path));
 
+    QString readOnly = whyReadOnly(file);
     sqlite3* raw = nullptr;
-    const int rc =
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = readOnly.isEmpty()
+                       ? sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
+                                         SQLITE_OPEN_READWRITE, nullptr)
+                       : sqlite3_open_v2(readOnlyUri(path).constData(), &raw,
+                                         SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     Handle db(raw);
     if (rc != SQLITE_OK)
         throw DbError(QStringLiteral("No se puede abrir la base de datos «%1»: %2.")
-                          .arg(path, engineReason(raw, rc)));
-    sqlite3_busy_timeout(raw, 5000);
+                          .arg(path, engineReason(rc)));
+    // Opening may wait for a write of another program to end; later reads wait less.
+    sqlite3_busy_timeout(raw, writeWaitMs);
     configure(raw);
 
     SchemaReader reader(raw, path);
     std::vector<TableSchema> tables;
-    for (const char* name : systemTables)
-        tables.push_back(reader.read(name));
+    for (const DesignTable& design : designTables)
+        tables.push_back(reader.read(design));
 
-    useWriteAheadLog(raw);
+    if (readOnly.isEmpty())
+        useWriteAheadLog(raw);
+    sqlite3_busy_timeout(raw, readWaitMs);
     registerJetFunctions(raw);
 
     std::unique_ptr<Connection> connection(new Connection(db.release()));
     connection->m_tables = std::move(tables);
+    connection->m_readOnlyReason = std::move(readOnly);
     return connection;
 }
 

@@ -1,6 +1,7 @@
 #include "JetFunctions.h"
 
 #include "DbError.h"
+#include "EngineError.h"
 #include "JetPattern.h"
 
 #include <memory>
@@ -71,8 +72,8 @@ void registerJetFunctions(sqlite3* db)
                                    &jetLike, nullptr, nullptr, nullptr) != SQLITE_OK ||
         sqlite3_create_collation_v2(db, "jet_text", SQLITE_UTF8, nullptr, &collateJetText,
                                     nullptr) != SQLITE_OK)
-        throw DbError(QStringLiteral("No se pueden preparar las funciones de búsqueda: %1")
-                          .arg(QString::fromUtf8(sqlite3_errmsg(db))));
+        throw DbError(QStringLiteral("No se pueden preparar las funciones de búsqueda: %1.")
+                          .arg(engineReason(sqlite3_errcode(db))));
 }
 
 } // namespace vemtaro::db

@@ -1,8 +1,12 @@
 #include "JetQuery.h"
 
+#include "BrokenText.h"
 #include "Connection.h"
 #include "DbError.h"
 #include "JetPattern.h"
+
+#include <QRegularExpression>
+#include <optional>
 
 namespace vemtaro::db {
 
@@ -34,9 +38,8 @@ struct Token {
 };
 
 // Cuts a piece of the query text short for an error description.
-QString shortened(const QString& text)
+QString shortened(const QString& text, int longest = 40)
 {
-    constexpr int longest = 40;
     return text.size() <= longest ? text : text.left(longest) + QChar(0x2026);
 }
 
@@ -106,6 +109,37 @@ public:
     Parser(const Connection& db, const QString& text)
         : m_db(db), m_text(text), m_tokens(tokenize(text))
     {
+    }
+
+    /// Why a failed reading failed, when the reason lies with a quote typed inside a search
+    /// word: that quote ends the word's pattern early, and the rest of the word, with the
+    /// piece that followed it, reads as query text. The reading then fails somewhere between
+    /// that pattern and the next quote (a search window always closes a word with one), in a
+    /// stretch that is not the usual "and <field> LIKE".
+    std::optional<DbError> quoteProblem() const
+    {
+        static const QRegularExpression joint(
+            QStringLiteral("^[\\s)]*(and|or)[\\s(]+(not[\\s(]+)*(\\w+|\\[[^\\]]*\\])\\s+"
+                           "(not\\s+)?like\\s*$"),
+            QRegularExpression::CaseInsensitiveOption);
+        const qsizetype failedAt = peek().start;
+        const Token* pattern = nullptr;
+        for (size_t i = 1; i < m_tokens.size() && m_tokens[i].start < failedAt; ++i)
+            if (m_tokens[i].kind == Kind::String && isKeyword(m_tokens[i - 1], "LIKE"))
+                pattern = &m_tokens[i];
+        if (!pattern)
+            return std::nullopt;
+        const qsizetype stretch = pattern->start + pattern->length;
+        const qsizetype nextQuote = m_text.indexOf(QLatin1Char('\''), stretch);
+        if (nextQuote < 0 || failedAt > nextQuote)
+            return std::nullopt;
+        const QString between = m_text.mid(stretch, nextQuote - stretch);
+        if (joint.match(between).hasMatch())
+            return std::nullopt;
+        return DbError(QStringLiteral("Una comilla (') en una palabra cierra el patrón «%1» antes "
+                                      "de tiempo, y no se entiende lo que sigue: «%2». Para "
+                                      "buscar una comilla, escríbala dos veces ('').")
+                           .arg(shortened(pattern->text, 25), shortened(between.trimmed(), 25)));
     }
 
     CompiledQuery parse()
@@ -397,7 +431,18 @@ CompiledQuery compileQuery(const Connection& db, const QString& text)
     if (text.size() > maxTextLength)
         throw DbError(QStringLiteral("La consulta es demasiado larga (máximo %1 caracteres).")
                           .arg(maxTextLength));
-    return Parser(db, text).parse();
+    if (const qsizetype at = brokenCharacterAt(text); at >= 0)
+        throw DbError(QStringLiteral("La búsqueda contiene %1: bórrelo y vuelva a escribir la "
+                                     "palabra.")
+                          .arg(brokenCharacter(text, at)));
+    Parser parser(db, text);
+    try {
+        return parser.parse();
+    } catch (const DbError&) {
+        if (std::optional<DbError> problem = parser.quoteProblem())
+            throw *problem;
+        throw;
+    }
 }
 
 } // namespace vemtaro::db

@@ -2,20 +2,13 @@
 
 #include "Connection.h"
 #include "DbError.h"
+#include "EngineError.h"
 
 #include <sqlite3.h>
 
 #include <memory>
 
 namespace vemtaro::db {
-namespace {
-DbError readFailure(sqlite3* db, const QString& table)
-{
-    return DbError(QStringLiteral("No se pudo leer la tabla %1: %2")
-                       .arg(table, QString::fromUtf8(sqlite3_errmsg(db))));
-}
-} // namespace
-
 QStringList readLookup(Connection& db, const QString& table, const QString& field)
 {
     const TableSchema* schema = db.table(table);
@@ -34,7 +27,7 @@ QStringList readLookup(Connection& db, const QString& table, const QString& fiel
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(db.handle(), sql.constData(), int(sql.size()), &raw, nullptr) !=
         SQLITE_OK)
-        throw readFailure(db.handle(), schema->name);
+        throw engineFailure(db.handle());
     const std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> stmt(raw, &sqlite3_finalize);
 
     QStringList values;
@@ -44,7 +37,7 @@ QStringList readLookup(Connection& db, const QString& table, const QString& fiel
             reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0)),
             sqlite3_column_bytes(stmt.get(), 0));
     if (rc != SQLITE_DONE)
-        throw readFailure(db.handle(), schema->name);
+        throw engineFailure(db.handle());
     return values;
 }
 

@@ -1,6 +1,7 @@
 #include "NewDatabase.h"
 
 #include "DbError.h"
+#include "EngineError.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -36,8 +37,8 @@ void build(const QString& path, const std::function<void(sqlite3*)>& fill)
         sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     std::unique_ptr<sqlite3, Closer> db(raw);
     if (rc != SQLITE_OK)
-        throw DbError(QStringLiteral("No se pudo crear la base de datos %1: %2")
-                          .arg(path, QString::fromUtf8(sqlite3_errstr(rc))));
+        throw DbError(QStringLiteral("No se pudo crear la base de datos %1: %2.")
+                          .arg(path, engineReason(rc)));
     // A plain journal, so the closed file is complete in itself before it is renamed.
     runSql(db.get(), "PRAGMA journal_mode = DELETE; PRAGMA synchronous = FULL; BEGIN");
     fill(db.get());
@@ -58,12 +59,10 @@ void removeStaleLogs(const QString& path)
 
 void runSql(sqlite3* db, const QByteArray& sql)
 {
-    char* message = nullptr;
-    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-        const QString reason = QString::fromUtf8(message ? message : sqlite3_errmsg(db));
-        sqlite3_free(message);
-        throw DbError(QStringLiteral("No se pudo crear la base de datos: %1").arg(reason));
-    }
+    if (const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+        rc != SQLITE_OK)
+        throw DbError(
+            QStringLiteral("No se pudo crear la base de datos: %1.").arg(engineReason(rc)));
 }
 
 bool buildNewDatabase(const QString& path, const std::function<void(sqlite3*)>& fill)

@@ -1,16 +1,19 @@
 #include "RecordSet.h"
 
+#include "BrokenText.h"
 #include "Connection.h"
 #include "DbError.h"
+#include "EngineError.h"
 #include "JetQuery.h"
 #include "RowCache.h"
 
-#include <QRegularExpression>
+#include <QLocale>
 #include <QtNumeric>
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <optional>
+#include <cmath>
+#include <unordered_set>
 #include <vector>
 
 namespace vemtaro::db {
@@ -21,32 +24,6 @@ using Row = RowCache::Row;
 DbError noCurrentRecord()
 {
     return DbError(QStringLiteral("No hay ningún registro activo."));
-}
-
-/// The Spanish description of the last failure on `db`.
-DbError engineFailure(sqlite3* db)
-{
-    const int code = sqlite3_extended_errcode(db);
-    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-    switch (code & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return DbError(QStringLiteral("La base de datos está en uso por otro programa; "
-                                      "inténtelo de nuevo en unos momentos."));
-    case SQLITE_CONSTRAINT:
-        // A trigger's RAISE carries the text its author wrote for the clerk.
-        if (code == SQLITE_CONSTRAINT_TRIGGER)
-            return DbError(message);
-        return DbError(QStringLiteral("El registro no cumple una regla de la base de datos (%1).")
-                           .arg(message));
-    case SQLITE_READONLY:
-        return DbError(QStringLiteral("No se puede escribir en la base de datos: es de solo "
-                                      "lectura."));
-    case SQLITE_FULL:
-        return DbError(QStringLiteral("No se pudo guardar: el disco está lleno."));
-    default:
-        return DbError(QStringLiteral("Error de la base de datos: %1").arg(message));
-    }
 }
 
 /// A prepared statement, reset after each use so it can be run again.
@@ -134,11 +111,25 @@ bool isEmptyValue(const QVariant& value)
     return value.isNull() || (value.typeId() == QMetaType::QString && value.toString().isEmpty());
 }
 
-/// Reads a numeric field's value; nullopt when it is not a number.
-std::optional<StoredValue> numericValue(const QVariant& value)
+RecordSet::NumberFormat plainNumbers()
+{
+    return {[](const QString& text) -> std::optional<double> {
+                bool ok = false;
+                QLocale plain = QLocale::c();
+                plain.setNumberOptions(QLocale::RejectGroupSeparator);
+                const double value = plain.toDouble(text.trimmed(), &ok);
+                return ok ? std::optional(value) : std::nullopt;
+            },
+            [](double value) { return QString::number(value, 'g', 15); }};
+}
+
+/// A numeric field's value as it is to be stored, texts read with `read`; nullopt when it is
+/// not a number. Whole numbers are stored as integers.
+std::optional<StoredValue> numericValue(const QVariant& value,
+                                        const RecordSet::NumberFormat& format)
 {
     StoredValue stored;
-    bool ok = false;
+    double number = 0;
     switch (value.typeId()) {
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -149,29 +140,42 @@ std::optional<StoredValue> numericValue(const QVariant& value)
         return stored;
     case QMetaType::Double:
     case QMetaType::Float:
-        stored.kind = StoredValue::Real;
-        stored.real = value.toDouble();
-        return qIsFinite(stored.real) ? std::optional(stored) : std::nullopt;
-    default:
+        number = value.toDouble();
         break;
+    default: {
+        const QString text = value.toString();
+        if (text.trimmed().isEmpty())
+            return StoredValue{};
+        const std::optional<double> read = format.read(text);
+        if (!read)
+            return std::nullopt;
+        number = *read;
     }
-    const QString text = value.toString().trimmed();
-    if (text.isEmpty())
-        return StoredValue{};
-    stored.integer = text.toLongLong(&ok);
-    if (ok) {
+    }
+    if (!qIsFinite(number))
+        return std::nullopt;
+    // Beyond 2^53 a double no longer holds every whole number: keep it a decimal.
+    if (number == std::trunc(number) && std::abs(number) <= 9007199254740992.0) {
         stored.kind = StoredValue::Integer;
-        return stored;
+        stored.integer = qint64(number);
+    } else {
+        stored.kind = StoredValue::Real;
+        stored.real = number;
     }
-    // A decimal with a comma or a point, no group separators and no exponent.
-    static const QRegularExpression decimal(QStringLiteral("^[+-]?(\\d+([.,]\\d*)?|[.,]\\d+)$"));
-    if (!decimal.match(text).hasMatch())
-        return std::nullopt;
-    stored.real = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-    if (!ok)
-        return std::nullopt;
-    stored.kind = StoredValue::Real;
     return stored;
+}
+
+/// Whether two stored numbers are the same value.
+bool sameNumber(const StoredValue& a, const StoredValue& b)
+{
+    const auto asDouble = [](const StoredValue& v) {
+        return v.kind == StoredValue::Integer ? double(v.integer) : v.real;
+    };
+    if (a.kind == StoredValue::Null || b.kind == StoredValue::Null)
+        return a.kind == b.kind;
+    if (a.kind == StoredValue::Integer && b.kind == StoredValue::Integer)
+        return a.integer == b.integer;
+    return asDouble(a) == asDouble(b);
 }
 
 void bindValue(sqlite3_stmt* stmt, int parameter, const StoredValue& value)
@@ -235,18 +239,24 @@ struct TableStatements {
     }
 };
 
-/// One write in a transaction of its own: rolled back unless commit() was reached.
+/// One write in a transaction of its own: rolled back unless commit() was reached. It waits
+/// longer than a read for another program's write to end.
 class WriteTransaction {
 public:
     explicit WriteTransaction(sqlite3* db) : m_db(db)
     {
-        if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-            throw engineFailure(db);
+        sqlite3_busy_timeout(db, Connection::writeWaitMs);
+        if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            const DbError failure = engineFailure(db);
+            sqlite3_busy_timeout(db, Connection::readWaitMs);
+            throw failure;
+        }
     }
     ~WriteTransaction()
     {
         if (!m_committed)
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_busy_timeout(m_db, Connection::readWaitMs);
     }
     void commit()
     {
@@ -275,26 +285,56 @@ struct RecordSet::Impl {
     bool currentDeleted = false;
 
     EditMode mode = EditMode::None;
-    Row buffer;   ///< the pending add or edit
-    Row original; ///< the edited record's stored values when the edit started
+    bool inPlace = false; ///< the pending edit was started by setValue() alone
+    Row buffer;           ///< the pending add or edit
+    Row original;         ///< the edited record's stored values when the edit started
+
+    NumberFormat numbers = plainNumbers();
 
     mutable RowCache cache{512};
     TableStatements statements;
+
+    // Rows that could not be read show the unreadable mark and are not read again: a damaged
+    // one until the next open(), one that another program held until the next operation. A
+    // failure is reported once per operation.
+    mutable std::unordered_set<qint64> damaged, blocked;
+    mutable bool readFailureReported = false;
+    mutable bool readsBlocked = false; ///< another program holds the file: do not wait again
 
     int count() const { return int(keys.size()); }
     bool onRecord() const { return !currentDeleted && position >= 0 && position < count(); }
     int fieldCount() const { return table ? int(table->columns.size()) : 0; }
 
+    void beginOperation();
+    bool unreadable(qint64 key) const { return damaged.count(key) || blocked.count(key); }
+    void checkWritable() const;
     std::optional<Row> readStored(qint64 key) const;
-    const Row& cachedRow(qint64 key) const;
+    const Row* cachedRow(qint64 key) const;
+    QString shown(const QVariant& value) const;
+    StoredValue storedValue(int field, const QVariant& value) const;
+    bool sameValue(int field, const QVariant& a, const QVariant& b) const;
     bool pendingChanged() const;
     bool pendingAddWillJoin() const { return mode == EditMode::AddNew && pendingChanged(); }
     void settlePending();
     void writePending();
     std::vector<StoredValue> storedBuffer() const;
+    void clearPending();
     void abandonPending();
     void place(int newPosition);
 };
+
+void RecordSet::Impl::beginOperation()
+{
+    blocked.clear();
+    readFailureReported = false;
+    readsBlocked = false;
+}
+
+void RecordSet::Impl::checkWritable() const
+{
+    if (db.isReadOnly())
+        throw DbError(QStringLiteral("No se pueden guardar cambios. ") + db.readOnlyReason());
+}
 
 std::optional<Row> RecordSet::Impl::readStored(qint64 key) const
 {
@@ -309,24 +349,76 @@ std::optional<Row> RecordSet::Impl::readStored(qint64 key) const
     return row;
 }
 
-const Row& RecordSet::Impl::cachedRow(qint64 key) const
+const Row* RecordSet::Impl::cachedRow(qint64 key) const
 {
     if (const Row* row = cache.find(key))
-        return *row;
+        return row;
+    if (unreadable(key))
+        return nullptr;
+    if (readsBlocked) {
+        blocked.insert(key);
+        return nullptr;
+    }
     try {
         // A row another program deleted reads as nulls.
-        return cache.insert(key, readStored(key).value_or(Row(fieldCount())));
-    } catch (const DbError&) {
-        // Readers of values cannot take a failure (they paint); not cached, so it is retried.
-        static const Row none;
-        return none;
+        return &cache.insert(key, readStored(key).value_or(Row(fieldCount())));
+    } catch (const DbError& error) {
+        const int code = sqlite3_errcode(db.handle());
+        readsBlocked = code == SQLITE_BUSY || code == SQLITE_LOCKED;
+        (readsBlocked ? blocked : damaged).insert(key);
+        if (!std::exchange(readFailureReported, true))
+            Q_EMIT q.readFailed(error.description());
+        return nullptr;
     }
+}
+
+QString RecordSet::Impl::shown(const QVariant& value) const
+{
+    if (value.typeId() == QMetaType::Double && qIsFinite(value.toDouble()))
+        return numbers.write(value.toDouble());
+    return value.isNull() ? QString() : value.toString();
+}
+
+StoredValue RecordSet::Impl::storedValue(int field, const QVariant& value) const
+{
+    if (table->numeric.value(field)) {
+        // SQLite would keep a text that is not a number as it is; the field must hold
+        // numbers only.
+        if (const std::optional<StoredValue> number = numericValue(value, numbers))
+            return *number;
+        throw DbError(QStringLiteral("«%1» no es un número válido para el campo %2: escriba, por "
+                                     "ejemplo, %3 o %4.")
+                          .arg(value.toString(), table->columns[field], numbers.write(12),
+                               numbers.write(2.5)));
+    }
+    StoredValue stored;
+    if (isEmptyValue(value))
+        return stored;
+    const QString text = value.toString();
+    if (const qsizetype at = brokenCharacterAt(text); at >= 0)
+        throw DbError(QStringLiteral("El texto del campo %1 contiene %2: bórrelo y vuelva a "
+                                     "escribirlo.")
+                          .arg(table->columns[field], brokenCharacter(text, at)));
+    stored.kind = StoredValue::Text;
+    stored.text = text.toUtf8();
+    return stored;
+}
+
+bool RecordSet::Impl::sameValue(int field, const QVariant& a, const QVariant& b) const
+{
+    if (table->numeric.value(field)) {
+        const std::optional<StoredValue> x = numericValue(a, numbers);
+        const std::optional<StoredValue> y = numericValue(b, numbers);
+        if (x && y)
+            return sameNumber(*x, *y);
+    }
+    return sameText(a, b);
 }
 
 bool RecordSet::Impl::pendingChanged() const
 {
     for (int i = 0; i < fieldCount(); ++i)
-        if (!sameText(buffer[i], original[i]))
+        if (!sameValue(i, buffer[i], original[i]))
             return true;
     return false;
 }
@@ -335,36 +427,36 @@ void RecordSet::Impl::settlePending()
 {
     if (mode == EditMode::None)
         return;
-    if (pendingChanged())
-        writePending();
-    else
+    if (!pendingChanged()) {
         abandonPending();
+        return;
+    }
+    if (!inPlace) {
+        writePending();
+        return;
+    }
+    try {
+        writePending();
+    } catch (const DbError& error) {
+        abandonPending();
+        QString description = error.description();
+        if (!description.endsWith(QLatin1Char('.')))
+            description += QLatin1Char('.');
+        throw DbError(description + QStringLiteral(" Se descartó el cambio."));
+    }
 }
 
 std::vector<StoredValue> RecordSet::Impl::storedBuffer() const
 {
     std::vector<StoredValue> values(fieldCount());
-    for (int i = 0; i < fieldCount(); ++i) {
-        const QVariant& value = buffer[i];
-        if (table->numeric.value(i)) {
-            // SQLite would keep a text that is not a number as it is; the field must hold
-            // numbers only.
-            const std::optional<StoredValue> number = numericValue(value);
-            if (!number)
-                throw DbError(QStringLiteral("El valor «%1» no es un número válido para el campo "
-                                             "%2.")
-                                  .arg(value.toString(), table->columns[i]));
-            values[i] = *number;
-        } else if (!isEmptyValue(value)) {
-            values[i].kind = StoredValue::Text;
-            values[i].text = value.toString().toUtf8();
-        }
-    }
+    for (int i = 0; i < fieldCount(); ++i)
+        values[i] = storedValue(i, buffer[i]);
     return values;
 }
 
 void RecordSet::Impl::writePending()
 {
+    checkWritable();
     const std::vector<StoredValue> values = storedBuffer();
     sqlite3* h = db.handle();
     WriteTransaction transaction(h);
@@ -390,9 +482,7 @@ void RecordSet::Impl::writePending()
         update.step();
         transaction.commit();
         cache.remove(key);
-        mode = EditMode::None;
-        buffer.clear();
-        original.clear();
+        clearPending();
         Q_EMIT q.rowChanged(position);
         return;
     }
@@ -406,9 +496,7 @@ void RecordSet::Impl::writePending()
         key = sqlite3_last_insert_rowid(h);
     }
     transaction.commit();
-    mode = EditMode::None;
-    buffer.clear();
-    original.clear();
+    clearPending();
     const int row = count();
     Q_EMIT q.rowAboutToBeAppended(row);
     keys.push_back(key);
@@ -416,12 +504,18 @@ void RecordSet::Impl::writePending()
     place(row);
 }
 
+void RecordSet::Impl::clearPending()
+{
+    mode = EditMode::None;
+    inPlace = false;
+    buffer.clear();
+    original.clear();
+}
+
 void RecordSet::Impl::abandonPending()
 {
     const bool wasEdit = mode == EditMode::Edit;
-    mode = EditMode::None;
-    buffer.clear();
-    original.clear();
+    clearPending();
     if (wasEdit && onRecord())
         Q_EMIT q.rowChanged(position);
 }
@@ -440,8 +534,14 @@ RecordSet::RecordSet(Connection& db, QObject* parent)
 
 RecordSet::~RecordSet() = default;
 
+void RecordSet::setNumberFormat(NumberFormat format)
+{
+    d->numbers = std::move(format);
+}
+
 void RecordSet::open(const QString& source)
 {
+    d->beginOperation();
     const CompiledQuery query = compileQuery(d->db, source);
     d->settlePending();
 
@@ -463,6 +563,7 @@ void RecordSet::open(const QString& source)
     d->keys.shrink_to_fit();
     d->table = query.table;
     d->cache.clear();
+    d->damaged.clear();
     d->position = d->keys.empty() ? -1 : 0;
     d->currentDeleted = false;
     Q_EMIT resultReset();
@@ -510,8 +611,8 @@ QVariant RecordSet::value(int row, int field) const
         return QVariant();
     if (d->mode == EditMode::Edit && row == d->position)
         return d->buffer[field];
-    const Row& values = d->cachedRow(d->keys[row]);
-    return field < int(values.size()) ? values[field] : QVariant();
+    const Row* values = d->cachedRow(d->keys[row]);
+    return values ? (*values)[field] : QVariant();
 }
 
 QVariant RecordSet::currentValue(int field) const
@@ -521,8 +622,24 @@ QVariant RecordSet::currentValue(int field) const
     return d->onRecord() ? value(d->position, field) : QVariant();
 }
 
+QString RecordSet::text(int row, int field) const
+{
+    const QVariant stored = value(row, field);
+    if (row >= 0 && row < d->count() && d->unreadable(d->keys[row]))
+        return unreadableMark();
+    return d->shown(stored);
+}
+
+QString RecordSet::currentText(int field) const
+{
+    if (d->mode == EditMode::None && d->onRecord())
+        return text(d->position, field);
+    return d->shown(currentValue(field));
+}
+
 void RecordSet::moveTo(int row)
 {
+    d->beginOperation();
     if (row < 0 || row >= d->count())
         throw noCurrentRecord();
     d->settlePending();
@@ -531,6 +648,7 @@ void RecordSet::moveTo(int row)
 
 void RecordSet::moveFirst()
 {
+    d->beginOperation();
     if (d->keys.empty() && !d->pendingAddWillJoin())
         throw noCurrentRecord();
     d->settlePending();
@@ -539,6 +657,7 @@ void RecordSet::moveFirst()
 
 void RecordSet::moveLast()
 {
+    d->beginOperation();
     if (d->keys.empty() && !d->pendingAddWillJoin())
         throw noCurrentRecord();
     d->settlePending();
@@ -547,6 +666,7 @@ void RecordSet::moveLast()
 
 void RecordSet::moveNext()
 {
+    d->beginOperation();
     if (eof() && !d->pendingAddWillJoin())
         throw noCurrentRecord();
     d->settlePending();
@@ -557,6 +677,7 @@ void RecordSet::moveNext()
 
 void RecordSet::movePrevious()
 {
+    d->beginOperation();
     if (bof() && !d->pendingAddWillJoin())
         throw noCurrentRecord();
     d->settlePending();
@@ -568,10 +689,22 @@ RecordSet::EditMode RecordSet::editMode() const
     return d->mode;
 }
 
+void RecordSet::checkWritable() const
+{
+    d->checkWritable();
+}
+
+bool RecordSet::inPlaceEdit() const
+{
+    return d->inPlace;
+}
+
 void RecordSet::addNew()
 {
+    d->beginOperation();
     if (!d->table)
         throw noCurrentRecord();
+    d->checkWritable();
     d->settlePending();
     d->mode = EditMode::AddNew;
     d->buffer.assign(d->fieldCount(), QVariant());
@@ -580,8 +713,11 @@ void RecordSet::addNew()
 
 void RecordSet::edit()
 {
+    d->beginOperation();
+    d->inPlace = false;
     if (d->mode == EditMode::Edit)
         return;
+    d->checkWritable();
     if (d->mode == EditMode::AddNew)
         d->settlePending();
     if (!d->onRecord())
@@ -603,8 +739,12 @@ void RecordSet::setValue(int field, const QVariant& value)
 {
     if (field < 0 || field >= d->fieldCount())
         throw DbError(QStringLiteral("El campo pedido no existe en la tabla."));
-    if (d->mode == EditMode::None)
+    d->checkWritable();
+    d->storedValue(field, value); // refuses what could not be stored
+    if (d->mode == EditMode::None) {
         edit();
+        d->inPlace = true;
+    }
     d->buffer[field] = value;
     if (d->mode == EditMode::Edit)
         Q_EMIT rowChanged(d->position);
@@ -612,6 +752,7 @@ void RecordSet::setValue(int field, const QVariant& value)
 
 void RecordSet::update()
 {
+    d->beginOperation();
     if (d->mode == EditMode::None)
         throw DbError(QStringLiteral("No hay ningún registro nuevo ni en edición que guardar."));
     d->writePending();
@@ -619,13 +760,16 @@ void RecordSet::update()
 
 void RecordSet::cancelUpdate()
 {
+    d->beginOperation();
     d->abandonPending();
 }
 
 void RecordSet::deleteCurrent()
 {
+    d->beginOperation();
     if (!d->onRecord())
         throw noCurrentRecord();
+    d->checkWritable();
     const int row = d->position;
     const qint64 key = d->keys[row];
     {
@@ -637,9 +781,7 @@ void RecordSet::deleteCurrent()
         remove.step();
         transaction.commit();
     }
-    d->mode = EditMode::None;
-    d->buffer.clear();
-    d->original.clear();
+    d->clearPending();
     d->cache.remove(key);
     Q_EMIT rowAboutToBeRemoved(row);
     d->keys.erase(d->keys.begin() + row);

@@ -39,7 +39,7 @@ QVariant RecordSetModel::data(const QModelIndex& index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid) ||
         (role != Qt::DisplayRole && role != Qt::EditRole))
         return QVariant();
-    return m_records->value(index.row(), index.column());
+    return m_records->text(index.row(), index.column());
 }
 
 QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const

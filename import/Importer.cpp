@@ -4,6 +4,7 @@
 
 #include "db/DbError.h"
 #include "db/DefaultData.h"
+#include "db/EngineError.h"
 #include "db/NewDatabase.h"
 #include "db/Schema.h"
 
@@ -58,7 +59,7 @@ private:
     [[noreturn]] void fail() const
     {
         throw DbError(QStringLiteral("no se pudo escribir la base de datos nueva (%1)")
-                          .arg(QString::fromUtf8(sqlite3_errmsg(m_db))));
+                          .arg(db::engineReason(sqlite3_errcode(m_db))));
     }
 
     sqlite3* m_db;

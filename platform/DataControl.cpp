@@ -2,6 +2,9 @@
 
 #include "Controls.h"
 #include "Look.h"
+#include "MessageBox.h"
+#include "RegionalNumbers.h"
+#include "db/Connection.h"
 #include "db/DbError.h"
 
 #include <QHBoxLayout>
@@ -9,12 +12,6 @@
 #include <QToolButton>
 
 namespace vemtaro::platform {
-namespace {
-QString textOf(const QVariant& value)
-{
-    return value.isNull() ? QString() : value.toString();
-}
-} // namespace
 
 DataControl::DataControl(db::Connection& db, const QString& recordSource, QWidget* parent)
     : QWidget(parent), m_recordset(db), m_recordSource(recordSource),
@@ -42,6 +39,18 @@ DataControl::DataControl(db::Connection& db, const QString& recordSource, QWidge
     layout->addWidget(m_caption, 1);
     addButton("cmdSiguiente", QStringLiteral("▶"), &DataControl::moveNext);
     addButton("cmdUltimo", QStringLiteral("▶|"), &DataControl::moveLast);
+    if (db.isReadOnly())
+        showReadOnly(db.readOnlyReason());
+
+    // Numbers are read and shown as the clerk writes them everywhere else.
+    m_recordset.setNumberFormat({&toNumber, &toText});
+    // Reported after the paint or move that met it, once.
+    connect(
+        &m_recordset, &db::RecordSet::readFailed, this,
+        [](const QString& description) {
+            MessageBox::show(QStringLiteral("Error: ") + description);
+        },
+        Qt::QueuedConnection);
 
     connect(&m_recordset, &db::RecordSet::repositioned, this, [this] {
         fillBoundBoxes();
@@ -136,6 +145,29 @@ void DataControl::updateControls()
     fillBoundBoxes();
 }
 
+void DataControl::showReadOnly(const QString& reason)
+{
+    auto* tag = new QLabel(QStringLiteral("Solo lectura"), this);
+    tag->setObjectName(QStringLiteral("lblSoloLectura"));
+    tag->setToolTip(reason + QStringLiteral(" Se puede consultar, pero no guardar cambios."));
+    tag->setAccessibleName(tag->toolTip());
+    tag->setAlignment(Qt::AlignCenter);
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    small.setBold(true);
+    tag->setFont(small);
+    setColor(tag, QPalette::WindowText, QColor(bgr(0x00000080)));
+    // Under the caption, so that the caption keeps the bar's width.
+    auto* bar = static_cast<QBoxLayout*>(layout());
+    const int at = bar->indexOf(m_caption);
+    bar->removeWidget(m_caption);
+    auto* stack = new QVBoxLayout;
+    stack->setSpacing(0);
+    stack->addWidget(m_caption, 1);
+    stack->addWidget(tag);
+    bar->insertLayout(at, stack, 1);
+}
+
 void DataControl::navigate(void (DataControl::*move)())
 {
     try {
@@ -161,7 +193,7 @@ bool DataControl::hasRecordToShow() const
 void DataControl::fill(Binding& binding, bool current)
 {
     binding.shown =
-        current && binding.field >= 0 ? textOf(m_recordset.currentValue(binding.field)) : QString();
+        current && binding.field >= 0 ? m_recordset.currentText(binding.field) : QString();
     binding.box->setText(binding.shown);
     // A change handler may rewrite what it was given (upper case): that is what is shown.
     binding.shown = binding.box->text();

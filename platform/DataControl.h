@@ -22,7 +22,11 @@ class TextControl;
 /// Bound boxes show the current record's fields after every reposition, go blank on addNew(),
 /// and hand their texts to the record set when a pending add or edit is written: by update(),
 /// or by a move, which writes a changed pending record first (the grid's in-place edits are
-/// written the same way). Failures throw db::DbError; showing them is the window's business.
+/// written the same way). Numbers are read and shown with the regional conversions
+/// (toNumber, toText). Failures throw db::DbError; showing them is the window's business,
+/// except a value the record set could not read, which this control reports in a message box
+/// once the event that met it is over. On a read-only database a "Solo lectura" tag beside the
+/// caption says so, its tooltip why.
 class DataControl : public QWidget {
     Q_OBJECT
 public:
@@ -76,6 +80,7 @@ private:
     void fillBoundBoxes();
     void takeBoundEdits();
     void navigate(void (DataControl::*move)());
+    void showReadOnly(const QString& reason);
 
     db::RecordSet m_recordset;
     QString m_recordSource;

@@ -6,15 +6,55 @@
 #include "db/RecordSetModel.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QScopedValueRollback>
+#include <QStyledItemDelegate>
 
 namespace vemtaro::platform {
+
+/// Edits a cell in a plain text box that starts from the text the cell shows (a spin box
+/// would neither take the regional decimal nor let a wrong number be refused with a reason),
+/// and hands back only a changed text, so that looking at a cell starts no edit.
+class DataGrid::CellDelegate : public QStyledItemDelegate {
+public:
+    explicit CellDelegate(DataGrid& grid) : QStyledItemDelegate(&grid), m_grid(grid) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex&) const override
+    {
+        try {
+            m_grid.m_source.recordset().checkWritable();
+        } catch (const db::DbError& error) {
+            m_grid.reportLater(error.description());
+            return nullptr;
+        }
+        auto* editor = new QLineEdit(parent);
+        editor->setFrame(false);
+        return editor;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        static_cast<QLineEdit*>(editor)->setText(index.data(Qt::EditRole).toString());
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override
+    {
+        const QString text = static_cast<QLineEdit*>(editor)->text();
+        if (text != index.data(Qt::EditRole).toString())
+            model->setData(index, text.isEmpty() ? QVariant() : QVariant(text));
+    }
+
+private:
+    DataGrid& m_grid;
+};
 
 DataGrid::DataGrid(DataControl& source, QWidget* parent)
     : QTableView(parent), m_source(source),
       m_model(new db::RecordSetModel(&source.recordset(), this))
 {
     setModel(m_model);
+    setItemDelegate(new CellDelegate(*this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -26,9 +66,7 @@ DataGrid::DataGrid(DataControl& source, QWidget* parent)
     setWordWrap(false);
     setTabKeyNavigation(false); // Tab leaves the grid for the next control, as in every box
     connect(&source.recordset(), &db::RecordSet::repositioned, this, &DataGrid::followRecordSource);
-    connect(m_model, &db::RecordSetModel::writeFailed, this, [](const QString& description) {
-        MessageBox::show(QStringLiteral("Error: ") + description);
-    });
+    connect(m_model, &db::RecordSetModel::writeFailed, this, &DataGrid::reportLater);
     followRecordSource();
 }
 
@@ -59,9 +97,37 @@ void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
     try {
         m_source.moveTo(current.row());
     } catch (const db::DbError& error) {
-        MessageBox::show(QStringLiteral("Error: ") + error.description());
-        followRecordSource();
+        reportLater(error.description());
     }
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* event)
+{
+    // A first Escape closes an open cell editor (the editor takes it); this one abandons the
+    // row's pending in-place edit. A record edit belongs to its window's own cancel.
+    if (event->key() == Qt::Key_Escape && m_source.recordset().inPlaceEdit()) {
+        m_source.updateControls();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void DataGrid::reportLater(const QString& description)
+{
+    // Not from here: the view is still handling the click or key (and may be painting or
+    // closing an editor, which would commit again); it would also select the row clicked
+    // after being put back.
+    if (std::exchange(m_reportPending, true))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, description] {
+            m_reportPending = false;
+            followRecordSource();
+            MessageBox::show(QStringLiteral("Error: ") + description);
+        },
+        Qt::QueuedConnection);
 }
 
 void DataGrid::followRecordSource()

@@ -13,7 +13,13 @@ class DataControl;
 /// A data grid on a bound record source: one row per record and one column per field, headed
 /// by the field name. Moving the current cell to another row moves the current record (which
 /// writes an in-place edit of the row left); a move of the record source moves the current
-/// row. Cells may be overwritten in place; rows can be neither added nor deleted here.
+/// row. Cells may be overwritten in place, in a plain text editor whatever the field (numbers
+/// as the clerk writes them); rows can be neither added nor deleted here.
+///
+/// A refused cell value or move never traps the clerk: its message is shown once, after the
+/// click or key that caused it, the grid goes back to the record source's current record, and
+/// an in-place edit the database refused is dropped (the record set's rule). Escape abandons a
+/// pending in-place edit. On a read-only database a cell edit is refused with its reason.
 class DataGrid : public QTableView {
     Q_OBJECT
 public:
@@ -26,13 +32,20 @@ public:
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    class CellDelegate;
+
     void followRecordSource();
+    /// Shows "Error: " and `description` once the current event is over, with the grid back
+    /// on the current record; a second failure before then is the same one.
+    void reportLater(const QString& description);
 
     DataControl& m_source;
     db::RecordSetModel* m_model;
     bool m_following = false;
+    bool m_reportPending = false;
 };
 
 } // namespace vemtaro::platform

@@ -3,6 +3,7 @@
 #include "Controls.h"
 #include "Look.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -68,6 +69,8 @@ bool Form::eventFilter(QObject* watched, QEvent* event)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
     int code = keyAsciiOf(key);
+    if (code == 13 && inCellEditor(target))
+        return false; // it ends the cell's edit
     if (code == 13 && handleEnter(target))
         return true;
     if (m_keyPreview && code != 0) {
@@ -75,6 +78,15 @@ bool Form::eventFilter(QObject* watched, QEvent* event)
         if (code == 0)
             return true;
     }
+    return false;
+}
+
+bool Form::inCellEditor(const QWidget* target) const
+{
+    for (const QWidget* above = target->parentWidget(); above && above != this;
+         above = above->parentWidget())
+        if (qobject_cast<const QAbstractItemView*>(above))
+            return true;
     return false;
 }
 

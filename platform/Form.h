@@ -71,6 +71,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    /// Whether `target` is the open editor of a grid cell, which takes its keys itself.
+    bool inCellEditor(const QWidget* target) const;
     bool handleEnter(QWidget* target);
 
     bool m_keyPreview = false;

@@ -27,6 +27,16 @@ void createDatabase(const QString& path, const QByteArray& sql, bool withTables)
     QVERIFY2(rc == SQLITE_OK, message.constData());
 }
 
+QString refusal(const std::function<void()>& action)
+{
+    try {
+        action();
+        return QStringLiteral("<taken>");
+    } catch (const vemtaro::db::DbError& error) {
+        return error.description();
+    }
+}
+
 QString scalar(sqlite3* db, const QByteArray& sql)
 {
     sqlite3_stmt* stmt = nullptr;

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -20,6 +21,9 @@ extern const char* const fiveAccounts;
 /// Writes a new database file at `path`: this system's tables (unless `withTables` is false)
 /// and what `sql` adds.
 void createDatabase(const QString& path, const QByteArray& sql, bool withTables = true);
+
+/// The description of the DbError `action` throws, or "<taken>" when it throws none.
+QString refusal(const std::function<void()>& action);
 
 /// The first column of the first row `sql` yields on `db`, as text: "<null>" for a null,
 /// "<none>" without a row, "<error: ...>" when the statement fails. It is run to its end.

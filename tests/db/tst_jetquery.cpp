@@ -21,10 +21,11 @@ QString q(const char* rest)
 }
 
 // The query text of the chart window's search in one of its first four modes.
-QString basicSearch(const QString& field, const QString& word, const QString& order)
+QString basicSearch(const QString& field, const QString& word, const QString& order,
+                    const QString& word3 = {}, const QString& word4 = {})
 {
-    return q("WHERE ") + field + " LIKE '*" + word +
-           "*'and Descripcion LIKE '**' and Descripcion LIKE '**' ORDER BY " + order;
+    return q("WHERE ") + field + " LIKE '*" + word + "*'and Descripcion LIKE '*" + word3 +
+           "*' and Descripcion LIKE '*" + word4 + "*' ORDER BY " + order;
 }
 
 // The query text of the extended search window; `mode` is 0 Descripción, 1 Código, 2 Clase.
@@ -127,9 +128,21 @@ private Q_SLOTS:
         refused("empty", "  ", "vacía");
         refused("stacked statement in a word",
                 basicSearch("descripcion", "x' ; DROP TABLE vemtaro; --", "codigo"),
-                "Solo se admite una instrucción: sobra «DROP»");
+                "cierra el patrón «*x» antes de tiempo, y no se entiende lo que sigue: «; DROP "
+                "TABLE vemtaro; --*»");
         refused("quote inside a word", basicSearch("descripcion", "o'brien", "descripcion"),
-                "se esperaba AND, OR u ORDER BY en lugar de «brien» después de «'*o'»");
+                "cierra el patrón «*o» antes de tiempo, y no se entiende lo que sigue: «brien*»");
+        refused("condition smuggled in a word",
+                basicSearch("descripcion", "x' OR 1=1 --", "codigo"),
+                "Una comilla (') en una palabra cierra el patrón «*x»");
+        refused("unknown field after a pattern", q("WHERE codigo LIKE '1*' AND precio LIKE '2*'"),
+                "El campo «precio» no existe");
+        refused("broken character in a word",
+                basicSearch("descripcion", QStringLiteral("MESA") + QChar(0xD83D), "codigo"),
+                "La búsqueda contiene un carácter no válido (U+D83D)");
+        refused("low half alone", basicSearch("descripcion", QString(QChar(0xDE00)), "codigo"),
+                "(U+DE00)");
+        row("a whole pair is a character", basicSearch("descripcion", "\U0001F600", "codigo"), {});
         refused("second select", q("; SELECT * FROM extendido"), "una instrucción");
         refused("drop", "DROP TABLE vemtaro", "no se permite «DROP»");
         refused("update", "UPDATE vemtaro SET CODIGO = '1'", "no se permite «UPDATE»");
@@ -171,6 +184,38 @@ private Q_SLOTS:
         refused("huge text", q("WHERE ") + like + QString(200000, ' '), "demasiado larga");
         refused("many ordering fields", q("ORDER BY ") + QStringList(21, "codigo").join(","),
                 "Demasiados campos de ordenación");
+    }
+
+    // Every text the search windows build with a quote in one word, wherever it stands.
+    void aQuoteInsideAWordIsNamed()
+    {
+        const QStringList quoted = {"'mesa", "me'sa",        "mesa'",
+                                    "'",     "x' OR 1=1 --", "x' ; DROP TABLE vemtaro; --"};
+        QStringList texts;
+        for (const QString& word : quoted) {
+            for (const char* field : {"descripcion", "codigo", "rubro", "Vida_Util"}) {
+                texts << basicSearch(field, word, "descripcion")
+                      << basicSearch(field, "a", "codigo", word)
+                      << basicSearch(field, "a", "codigo", "b", word);
+            }
+            texts << q("WHERE Clase LIKE '") + word + "*' ORDER BY codigo";
+            for (int mode = 0; mode < 3; ++mode) {
+                for (int box = 0; box < 7; ++box) {
+                    QStringList words(7, dots36);
+                    words[box] = word;
+                    texts << extendedSearch(mode, words, "descripcion");
+                }
+            }
+        }
+        for (const QString& text : texts) {
+            try {
+                compileQuery(*m_data->db, text);
+                QFAIL(qPrintable(QStringLiteral("accepted: ") + text));
+            } catch (const DbError& error) {
+                QVERIFY2(error.description().contains(QStringLiteral("escríbala dos veces")),
+                         qPrintable(text + QStringLiteral("\n") + error.description()));
+            }
+        }
     }
 
     void compiles()

@@ -1,13 +1,20 @@
 #include "DbTestSupport.h"
 
+#include "db/EngineError.h"
 #include "db/RecordSet.h"
 
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <algorithm>
+#include <chrono>
 #include <functional>
+#include <future>
 #include <map>
 #include <optional>
 #include <sqlite3.h>
+#include <thread>
 
 using namespace vemtaro::db;
 using Mode = RecordSet::EditMode;
@@ -35,6 +42,18 @@ QString state(const RecordSet& records)
     return parts.join(QLatin1Char(' '));
 }
 
+// An owner's number format: a decimal comma, no group separators.
+RecordSet::NumberFormat commaDecimal()
+{
+    return {[](const QString& text) -> std::optional<double> {
+                static const QRegularExpression number(QStringLiteral("^\\s*-?\\d+(,\\d+)?\\s*$"));
+                if (!number.match(text).hasMatch())
+                    return std::nullopt;
+                return QString(text).replace(',', '.').toDouble();
+            },
+            [](double value) { return QString::number(value, 'g', 15).replace('.', ','); }};
+}
+
 using Step = std::function<void(RecordSet&)>;
 
 // The step of a position test written `letter`.
@@ -51,6 +70,7 @@ const Step& step(char letter)
         {'D', &RecordSet::deleteCurrent},
         {'U', &RecordSet::update},
         {'C', &RecordSet::cancelUpdate},
+        {'e', &RecordSet::edit},
         {'A', [](RecordSet& r) { r.addNew(), r.setValue(Codigo, QStringLiteral("900")); }},
         {'E', coding("777")},
         {'X', coding("CERRADA")},
@@ -69,6 +89,7 @@ private Q_SLOTS:
         m_records.reset();
         m_data.emplace();
         m_records = std::make_unique<RecordSet>(*m_data->db);
+        m_records->setNumberFormat(commaDecimal());
         m_records->open(QStringLiteral("vemtaro"));
         // A rule of the file, as another program may have set: no account is coded CERRADA.
         for (const char* event : {"UPDATE", "INSERT"})
@@ -99,9 +120,9 @@ private Q_SLOTS:
     void positionAcrossMovesAndWrites_data()
     {
         // Steps from the first of the five records: F first, L last, N next, P previous, D delete,
-        // A a new record with code 900, E code 777 into the current record as the grid does (no
-        // edit() first), X code CERRADA (which the file refuses), U update, C cancel, O open the
-        // table again. A `!` after a step means it throws (and changes nothing).
+        // A a new record with code 900, e edit, E code 777 into the current record (in place, as
+        // the grid does, unless after e), X code CERRADA (which the file refuses), U update,
+        // C cancel, O open the table again. A `!` after a step means it throws.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("state"); ///< as state() tells it
         QTest::addColumn<QString>("stored");
@@ -148,7 +169,11 @@ private Q_SLOTS:
         row("edit written by open", "NEO", "0 101", edited);
         row("delete drops the edit", "NED", "-1", "101,201,301,401");
         row("refused edit stays pending", "NXU!", "1 CERRADA", all);
-        row("refused edit, no move", "NXN!", "1 CERRADA", all);
+        row("refused in-place edit dropped by a move", "NXN!", "1 102", all);
+        row("the move after it goes", "NXN!N", "2 201", all);
+        row("refused in-place edit dropped by open", "NXO!O", "0 101", all);
+        row("refused record edit kept by a move", "NeXN!", "1 CERRADA", all);
+        row("record edit corrected, then moves", "NeXN!EN", "2 201", edited);
         row("refused edit corrected", "NXU!EU", "1 777", edited);
         row("refused new record stays pending", "NAXU!", "1 CERRADA", all);
         row("refused new record corrected", "NAXU!EU", "5 777", all + ",777");
@@ -206,17 +231,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stored"); ///< typeof and value, or ! and why it is refused
         QTest::newRow("whole number") << int(VidaUtil) << QVariant(" 20 ") << "integer 20";
         QTest::newRow("decimal comma") << int(VidaUtil) << QVariant("2,5") << "real 2.5";
+        QTest::newRow("whole decimal") << int(VidaUtil) << QVariant("7,0") << "integer 7";
         QTest::newRow("only blanks") << int(VidaUtil) << QVariant("   ") << "null ";
         QTest::newRow("a number") << int(VidaUtil) << QVariant(15) << "integer 15";
-        QTest::newRow("word") << int(VidaUtil) << QVariant("diez") << "!VIDA_UTIL";
+        QTest::newRow("word")
+            << int(VidaUtil) << QVariant("diez")
+            << "!«diez» no es un número válido para el campo VIDA_UTIL: escriba, por ejemplo, "
+               "12 o 2,5.";
         QTest::newRow("number and word") << int(VidaUtil) << QVariant("10 años") << "!VIDA_UTIL";
-        QTest::newRow("group separators") << int(VidaUtil) << QVariant("1.000,5") << "!VIDA_UTIL";
+        QTest::newRow("the other decimal") << int(VidaUtil) << QVariant("2.5") << "!VIDA_UTIL";
         QTest::newRow("a rule of the file")
-            << int(Codigo) << QVariant("CERRADA") << "!Cuenta cerrada";
+            << int(Codigo) << QVariant("CERRADA") << "!!Cuenta cerrada";
         QTest::newRow("empty text") << int(Descripcion) << QVariant(QString("")) << "null ";
         QTest::newRow("a text") << int(Descripcion) << QVariant(" 10 ") << "text  10 ";
+        QTest::newRow("a pair of halves")
+            << int(Descripcion) << QVariant(QStringLiteral("A\U0001F600")) << "text A\U0001F600";
+        for (const char16_t half : {0xD83D, 0xDE00})
+            QTest::addRow("a lone half %x", half)
+                << int(Descripcion) << QVariant(QStringLiteral("MESA") + QChar(half) + "X")
+                << QStringLiteral("!El texto del campo DESCRIPCION contiene un carácter no "
+                                  "válido (U+%1)")
+                       .arg(QString::number(half, 16).toUpper());
     }
 
+    // Texts for numbers are read with the format the owner gave (here a decimal comma, no
+    // groups); what cannot be stored is refused by setValue(), a rule of the file by update().
     void storesWhatFieldsMayHold()
     {
         QFETCH(int, field);
@@ -224,20 +263,38 @@ private Q_SLOTS:
         QFETCH(QString, stored);
         m_records->moveTo(1);
         const QString name = m_records->fieldNames().at(field);
-        m_records->setValue(field, given);
-        if (stored.startsWith('!')) {
-            expectRefusedUpdate(stored.mid(1));
-            // Nor does a move that would write it move.
-            QVERIFY_THROWS_EXCEPTION(DbError, m_records->moveNext());
-            QCOMPARE(m_records->absolutePosition(), 1);
+        if (stored.startsWith(QStringLiteral("!!"))) {
+            m_records->setValue(field, given);
+            expectRefusedUpdate(stored.mid(2));
             return;
         }
+        const QString refused = refusal([&] { m_records->setValue(field, given); });
+        if (stored.startsWith('!')) {
+            QVERIFY2(refused.contains(stored.mid(1)), qPrintable(refused));
+            QCOMPARE(m_records->editMode(), Mode::None);
+            return;
+        }
+        QCOMPARE(refused, QStringLiteral("<taken>"));
         m_records->update();
         QCOMPARE(other().scalar(QStringLiteral("SELECT typeof(%1) || ' ' || coalesce(%1, '') FROM "
                                                "vemtaro WHERE CODIGO = '102'")
                                     .arg(name)
                                     .toUtf8()),
                  stored);
+    }
+
+    void numbersAreShownInTheOwnersForm()
+    {
+        other().exec("UPDATE vemtaro SET VIDA_UTIL = 2.5 WHERE CODIGO = '101'");
+        m_records->open(QStringLiteral("vemtaro"));
+        QCOMPARE(m_records->text(0, VidaUtil) + m_records->text(1, VidaUtil) +
+                     m_records->text(3, Descripcion),
+                 QStringLiteral("2,510"));
+        // The same number in another form is no change.
+        m_records->setValue(VidaUtil, QStringLiteral("2,50"));
+        const int changes = sqlite3_total_changes(m_data->db->handle());
+        m_records->moveNext();
+        QCOMPARE(sqlite3_total_changes(m_data->db->handle()), changes);
     }
 
     void anUnchangedPendingEditIsAbandoned()
@@ -285,17 +342,157 @@ private Q_SLOTS:
                  QStringLiteral("MESA DE CENTRO/-"));
     }
 
-    void aBusyDatabaseRefusesTheWriteUntilFree()
+    // Rules another program gave the table, and every failure of the engine, in Spanish.
+    void theFilesRulesAreToldInSpanish()
     {
-        sqlite3_busy_timeout(m_data->db->handle(), 0);
+        TestDatabase data("DROP TABLE vemtaro; CREATE TABLE vemtaro (id INTEGER PRIMARY KEY, "
+                          "CODIGO TEXT UNIQUE, CLASE TEXT, DESCRIPCION TEXT, RUBRO TEXT NOT NULL, "
+                          "VIDA_UTIL INTEGER CONSTRAINT vida_positiva CHECK (VIDA_UTIL >= 0), "
+                          "OBSERVACIONES TEXT); INSERT INTO vemtaro (CODIGO, RUBRO) VALUES "
+                          "('101', 'MUEBLES');");
+        RecordSet records(*data.db);
+        records.open(QStringLiteral("vemtaro"));
+        records.addNew();
+        records.setValue(Codigo, QStringLiteral("101"));
+        records.setValue(VidaUtil, -1);
+        // The engine checks one rule after the other; each correction meets the next.
+        const std::pair<int, QVariant> corrections[] = {
+            {Rubro, QStringLiteral("VARIOS")}, {VidaUtil, 3}, {Codigo, QStringLiteral("102")}};
+        const char* const told[] = {"El campo RUBRO no puede quedar vacío.",
+                                    "Un valor no cumple la condición «vida_positiva» de la tabla.",
+                                    "Ya hay otro registro con el mismo valor en CODIGO."};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(refusal([&] { records.update(); }), QString::fromUtf8(told[i]));
+            records.setValue(corrections[i].first, corrections[i].second);
+        }
+        records.update();
+        QCOMPARE(data.other->storedCodes(), QStringLiteral("101,102"));
+
+        for (int code = SQLITE_ERROR; code <= SQLITE_NOTADB; ++code)
+            QVERIFY2(!engineReason(code).contains(QString::fromUtf8(sqlite3_errstr(code)),
+                                                  Qt::CaseInsensitive),
+                     qPrintable(engineReason(code)));
+    }
+
+    // Another program writes for about a second: the save waits for it, then goes through.
+    void aSaveWaitsForAnotherProgramsWrite()
+    {
+        std::promise<void> holding;
+        std::thread writer([path = m_data->path, &holding] {
+            OtherProgram program(path);
+            program.exec("BEGIN IMMEDIATE; INSERT INTO vemtaro (CODIGO) VALUES ('555')");
+            holding.set_value();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+            program.exec("COMMIT");
+        });
+        holding.get_future().wait();
+        QElapsedTimer waited;
+        waited.start();
         m_records->setValue(Descripcion, QStringLiteral("SIN NOMBRE"));
-        other().exec("BEGIN IMMEDIATE");
-        expectRefusedUpdate(QStringLiteral("en uso por otro programa"));
-        QVERIFY_THROWS_EXCEPTION(DbError, m_records->deleteCurrent());
-        other().exec("COMMIT");
-        m_records->update();
-        QCOMPARE(other().scalar("SELECT DESCRIPCION FROM vemtaro WHERE CODIGO = '101'"),
-                 QStringLiteral("SIN NOMBRE"));
+        const QString saved = refusal([&] { m_records->update(); });
+        writer.join();
+        QCOMPARE(saved, QStringLiteral("<taken>"));
+        QVERIFY2(waited.elapsed() >= 500, "the other program's write was not under way");
+        QCOMPARE(other().scalar("SELECT group_concat(coalesce(DESCRIPCION, CODIGO)) FROM vemtaro "
+                                "WHERE CODIGO IN ('101', '555')"),
+                 QStringLiteral("SIN NOMBRE,555"));
+    }
+
+    void aBlockedReadGivesUpAtOnce_data()
+    {
+        QTest::addColumn<QByteArray>("hold"); ///< what the other program runs and keeps
+        QTest::newRow("rollback-journal writer")
+            << QByteArray("BEGIN EXCLUSIVE; UPDATE vemtaro SET CLASE = '09'");
+        QTest::newRow("exclusive locking mode")
+            << QByteArray("PRAGMA locking_mode = EXCLUSIVE; UPDATE vemtaro SET CLASE = CLASE");
+    }
+
+    // The file stayed in rollback-journal mode (another program was reading it when this one
+    // opened it), and another program now holds it: reads give up after one short wait, show
+    // the mark, and are reported once; the next operation reads again.
+    void aBlockedReadGivesUpAtOnce()
+    {
+        QFETCH(QByteArray, hold);
+        const QString path = m_data->dir.filePath(QStringLiteral("rollback.sqlite"));
+        createDatabase(path, fiveAccounts);
+        auto program = std::make_unique<OtherProgram>(path);
+        program->exec("BEGIN; SELECT count(*) FROM vemtaro;");
+        const auto db = Connection::open(path);
+        QCOMPARE(scalar(db->handle(), "PRAGMA journal_mode"), QStringLiteral("delete"));
+        RecordSet records(*db);
+        records.open(QStringLiteral("vemtaro"));
+        QSignalSpy failed(&records, &RecordSet::readFailed);
+        program->exec("COMMIT;" + hold);
+
+        QElapsedTimer waited;
+        waited.start();
+        for (int paint = 0; paint < 3; ++paint)
+            for (int row = 0; row < records.recordCount(); ++row)
+                for (int field = Codigo; field <= Observaciones; ++field)
+                    QCOMPARE(records.text(row, field), RecordSet::unreadableMark());
+        QVERIFY2(waited.elapsed() < 2000, qPrintable(QString::number(waited.elapsed())));
+        QCOMPARE(failed.count(), 1);
+        const QString inUse = QStringLiteral("«%1» está en uso por otro programa").arg(path);
+        QVERIFY2(failed[0][0].toString().contains(inUse), qPrintable(failed[0][0].toString()));
+        QVERIFY(refusal([&] { records.open(QStringLiteral("vemtaro")); }).contains(inUse));
+
+        program.reset();
+        records.moveNext();
+        QCOMPARE(records.currentText(Codigo) + records.text(0, Clase), QStringLiteral("10201"));
+        QCOMPARE(failed.count(), 1);
+    }
+
+    // A damaged page under one record: its fields show the mark, never a blank, the failure
+    // is reported once per result naming the file, and every other record stays usable.
+    void aDamagedRecordIsReportedNotBlank()
+    {
+        const QString path = m_data->dir.filePath(QStringLiteral("damaged.sqlite"));
+        createDatabase(path, QByteArray(fiveAccounts) +
+                                 "UPDATE vemtaro SET OBSERVACIONES = replace(hex(zeroblob(6000)), "
+                                 "'00', 'XY') WHERE CODIGO = '201';");
+        // The long remark went last, into overflow pages after the schema's page and one page
+        // per table: garbage over them.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QByteArray header = file.read(100);
+        const int pageSize = (uchar(header[16]) << 8) | uchar(header[17]);
+        QVERIFY(file.size() > 7 * pageSize && file.seek(6 * pageSize));
+        file.write(QByteArray(file.size() - 6 * pageSize, char(0xFF)));
+        file.close();
+
+        const auto db = Connection::open(path);
+        RecordSet records(*db);
+        QSignalSpy failed(&records, &RecordSet::readFailed);
+        const auto codes = [&] {
+            QStringList codes;
+            for (int row = 0; row < records.recordCount(); ++row)
+                codes << records.text(row, Codigo);
+            return codes.join(',');
+        };
+        const QString shown = QStringLiteral("101,102,#¡ILEGIBLE!,301,401");
+        records.open(QStringLiteral("vemtaro"));
+        QCOMPARE(codes(), shown);
+        // Known to be damaged: moving onto it says nothing more; a new result reads it again.
+        records.moveTo(2);
+        QCOMPARE(records.currentText(Rubro), RecordSet::unreadableMark());
+        QCOMPARE(codes(), shown);
+        QCOMPARE(failed.count(), 1);
+        records.open(QStringLiteral("vemtaro"));
+        QCOMPARE(codes(), shown);
+        QCOMPARE(failed.count(), 2);
+        const QString damaged = QStringLiteral("La base de datos «%1» parece dañada")
+                                    .arg(QFileInfo(path).absoluteFilePath());
+        QVERIFY2(failed[0][0].toString().startsWith(damaged), qPrintable(failed[0][0].toString()));
+        records.moveTo(2);
+        QVERIFY(refusal([&] { records.edit(); }).startsWith(damaged));
+        QVERIFY(refusal([&] {
+                    records.open("SELECT * FROM vemtaro WHERE OBSERVACIONES LIKE '*Z*'");
+                }).startsWith(damaged));
+        records.moveNext();
+        records.setValue(Descripcion, QStringLiteral("TERRENO"));
+        records.update();
+        QCOMPARE(records.currentText(Codigo) + records.currentText(Descripcion),
+                 QStringLiteral("301TERRENO"));
     }
 
 private:

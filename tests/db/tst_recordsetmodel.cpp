@@ -50,17 +50,32 @@ private Q_SLOTS:
                  QStringLiteral("EQUIPO DE OFICINA"));
     }
 
-    void aRefusedEditIsReported()
+    // A value the record set cannot take is refused at once; one the file refuses when the
+    // row is left is dropped, so that the cell shows what is stored and the next edit goes.
+    void aRefusedEditIsReportedOnceAndDropped()
     {
-        QVERIFY(m_model->setData(m_model->index(1, VidaUtil), QStringLiteral("diez")));
+        m_data->other->exec("CREATE TRIGGER closed BEFORE UPDATE ON vemtaro WHEN NEW.CODIGO = "
+                            "'CERRADA' BEGIN SELECT RAISE(ABORT, 'Cuenta cerrada'); END");
         QSignalSpy failed(m_model.get(), &RecordSetModel::writeFailed);
-        // Making row 2 current would write "diez" into a numeric field: refused.
+        QVERIFY(!m_model->setData(m_model->index(1, VidaUtil), QStringLiteral("diez")));
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(failed.takeFirst().front().toString().contains(QLatin1String("VIDA_UTIL")));
+        QCOMPARE(m_records->editMode(), RecordSet::EditMode::None);
+        QCOMPARE(cell(1, VidaUtil), QStringLiteral("10"));
+
+        QVERIFY(m_model->setData(m_model->index(1, Codigo), QStringLiteral("CERRADA")));
+        QCOMPARE(cell(1, Codigo), QStringLiteral("CERRADA"));
         QVERIFY(!m_model->setData(m_model->index(2, Descripcion), QStringLiteral("OTRA")));
         QCOMPARE(failed.count(), 1);
-        QVERIFY(failed.front().front().toString().contains(QLatin1String("VIDA_UTIL")));
+        QCOMPARE(failed.front().front().toString(),
+                 QStringLiteral("Cuenta cerrada. Se descartó el cambio."));
         QCOMPARE(m_records->absolutePosition(), 1);
-        QCOMPARE(cell(1, VidaUtil), QStringLiteral("diez"));
+        QCOMPARE(cell(1, Codigo), QStringLiteral("102"));
         QCOMPARE(cell(2, Descripcion), QStringLiteral("COMPUTADORA PORTATIL"));
+        QVERIFY(m_model->setData(m_model->index(2, Descripcion), QStringLiteral("OTRA")));
+        m_records->moveFirst();
+        QCOMPARE(stored("SELECT DESCRIPCION FROM vemtaro WHERE CODIGO = '201'"),
+                 QStringLiteral("OTRA"));
     }
 
     void followsTheRecordSet()
@@ -69,8 +84,8 @@ private Q_SLOTS:
         for (int column = 0; column < m_model->columnCount(); ++column)
             headers << m_model->headerData(column, Qt::Horizontal).toString();
         QCOMPARE(headers, m_records->fieldNames());
-        QCOMPARE(m_model->index(2, VidaUtil).data(Qt::EditRole), QVariant(qlonglong(5)));
-        QVERIFY(m_model->index(3, Descripcion).data().isNull());
+        QCOMPARE(m_model->index(2, VidaUtil).data(Qt::EditRole), QVariant(QStringLiteral("5")));
+        QCOMPARE(m_model->index(3, Descripcion).data(), QVariant(QString()));
         QVERIFY(m_model->index(0, 0).flags().testFlag(Qt::ItemIsEditable));
         QVERIFY(!m_model->insertRows(0, 1) && !m_model->removeRows(0, 1));
 

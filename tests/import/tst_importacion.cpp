@@ -27,12 +27,22 @@ Rows rowsOf(const ImportSummary& summary)
     return rows;
 }
 
+/// The columns of `table` in the file, in their declared order, the row key left out.
 QStringList declaredColumns(const QString& path, const QString& table)
 {
-    auto db = db::Connection::open(path);
-    db::RecordSet records(*db);
-    records.open(table);
-    return records.fieldNames();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* info = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1) WHERE name <> 'id' ORDER BY cid",
+                       -1, &info, nullptr);
+    const QByteArray name = table.toUtf8();
+    sqlite3_bind_text(info, 1, name.constData(), int(name.size()), SQLITE_STATIC);
+    QStringList columns;
+    while (sqlite3_step(info) == SQLITE_ROW)
+        columns << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(info, 0)));
+    sqlite3_finalize(info);
+    sqlite3_close(db);
+    return columns;
 }
 
 void overwrite(const QString& path, qint64 offset, const QByteArray& bytes)

@@ -7,9 +7,12 @@
 #include "platform/Controls.h"
 #include "platform/DataControl.h"
 #include "platform/DataGrid.h"
+#include "platform/Form.h"
 #include "platform/MessageBox.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +20,12 @@
 
 using namespace vemtaro;
 using namespace vemtaro::platform;
+
+namespace {
+
+enum Column { Codigo, Clase, Descripcion, Rubro, VidaUtil };
+
+} // namespace
 
 class TestDataControl : public QObject {
     Q_OBJECT
@@ -53,6 +62,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        QLocale::setDefault(QLocale::system());
         m_window.reset();
         m_db.reset();
         m_home.reset();
@@ -161,13 +171,170 @@ private Q_SLOTS:
         QCOMPARE(stored(QStringLiteral("SELECT DESCRIPCION FROM vemtaro WHERE id = ") + id),
                  QStringLiteral("MESA DE PINO"));
 
-        QVERIFY(grid->model()->setData(grid->model()->index(8, 4), QStringLiteral("mucho")));
-        grid->setCurrentIndex(grid->model()->index(9, 4));
-        const auto shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY(shown[0].prompt.startsWith(QStringLiteral("Error: ")));
+        QVERIFY(!grid->model()->setData(grid->model()->index(8, 4), QStringLiteral("mucho")));
+        QVERIFY(toldOnce().startsWith(QStringLiteral("Error: «mucho» no es un número")));
         QCOMPARE(m_source->recordset().absolutePosition(), 8);
         QCOMPARE(grid->currentIndex().row(), 8);
+    }
+
+    // Under es_AR, as the calculator reads them: "1.000" is one thousand, "2,5" two and a half,
+    // "2.5" and "1.00" are misgrouped and refused; numbers come back without groups.
+    void numbersAreReadAndShownTheRegionalWay()
+    {
+        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Argentina));
+        DataGrid* grid = showGrid();
+        const auto cell = [grid] { return grid->model()->index(2, VidaUtil).data().toString(); };
+        const QString life = QStringLiteral("SELECT typeof(VIDA_UTIL) || ' ' || VIDA_UTIL FROM "
+                                            "vemtaro ORDER BY id LIMIT 1 OFFSET 2");
+        const QString misgrouped = QStringLiteral("«%1» no es un número válido para el campo "
+                                                  "VIDA_UTIL: escriba, por ejemplo, 12 o 2,5.");
+        m_source->moveTo(2);
+        for (const auto& [typed, kept, shown] :
+             {std::tuple("1.000", "integer 1000", "1000"), std::tuple("2,5", "real 2.5", "2,5"),
+              std::tuple("2.5", "real 2.5", "2,5")}) {
+            m_source->edit();
+            m_life->setText(QString::fromUtf8(typed));
+            try {
+                m_source->update();
+            } catch (const db::DbError& error) {
+                QCOMPARE(error.description(), misgrouped.arg(typed));
+                m_source->updateControls();
+            }
+            QCOMPARE(stored(life), QString::fromUtf8(kept));
+            QCOMPARE(m_life->text() + cell(), QString::fromUtf8(shown).repeated(2));
+        }
+
+        // A cell is edited in a text box that starts from what the cell shows.
+        QCOMPARE(typeIntoCell(grid, 2, VidaUtil, QStringLiteral("1.500")), QStringLiteral("2,5"));
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(stored(life), QStringLiteral("integer 1500"));
+        QCOMPARE(cell(), QStringLiteral("1500"));
+        typeIntoCell(grid, 2, VidaUtil, QStringLiteral("1.00"));
+        QCOMPARE(toldOnce(), QStringLiteral("Error: ") + misgrouped.arg("1.00"));
+        QCOMPARE(m_source->recordset().editMode(), db::RecordSet::EditMode::None);
+        QCOMPARE(cell(), QStringLiteral("1500"));
+    }
+
+    // A cell edit the database refuses when the row is left: one message, the grid, the
+    // record and the boxes stay together on the edited row, which shows what is stored, and
+    // the next move goes. Escape abandons a pending cell edit.
+    void aRefusedCellEditDoesNotTrapTheClerk()
+    {
+        QCOMPARE(sqlite3_exec(m_db->handle(),
+                              "CREATE TEMP TRIGGER cerrada BEFORE UPDATE ON main.vemtaro WHEN "
+                              "NEW.CODIGO = 'CERRADA' BEGIN SELECT RAISE(ABORT, 'Cuenta "
+                              "cerrada'); END",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        DataGrid* grid = showGrid();
+        const auto cell = [grid](int row, int column) {
+            return grid->model()->index(row, column).data().toString();
+        };
+        const auto click = [grid](int row) {
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              grid->visualRect(grid->model()->index(row, 0)).center());
+        };
+        m_source->moveTo(3);
+        const QString code = m_code->text();
+        QCOMPARE(typeIntoCell(grid, 3, Codigo, QStringLiteral("CERRADA")), code);
+        QCOMPARE(m_code->text(), QStringLiteral("CERRADA"));
+        click(6);
+        QCOMPARE(toldOnce(), QStringLiteral("Error: Cuenta cerrada. Se descartó el cambio."));
+        QCOMPARE(m_source->recordset().absolutePosition(), 3);
+        QCOMPARE(grid->currentIndex().row(), 3);
+        for (const QModelIndex& selected : grid->selectionModel()->selectedIndexes())
+            QCOMPARE(selected.row(), 3);
+        QCOMPARE(cell(3, Codigo), code);
+        QCOMPARE(m_code->text(), code);
+        click(6);
+        QCOMPARE(m_source->recordset().absolutePosition(), 6);
+
+        const QString description = cell(6, Descripcion);
+        typeIntoCell(grid, 6, Descripcion, QStringLiteral("MESA NUEVA"));
+        QCOMPARE(m_description->text(), QStringLiteral("MESA NUEVA"));
+        QTest::keyClick(grid, Qt::Key_Escape);
+        QCOMPARE(m_source->recordset().editMode(), db::RecordSet::EditMode::None);
+        QCOMPARE(cell(6, Descripcion), description);
+        QCOMPARE(m_description->text(), description);
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(
+            stored(QStringLiteral("SELECT DESCRIPCION FROM vemtaro ORDER BY id LIMIT 1 OFFSET 6")),
+            description);
+        QCOMPARE(toldOnce(), QStringLiteral("<0 boxes>"));
+    }
+
+    // Enter in an open cell editor ends the cell's edit, where it stays; elsewhere it presses
+    // the window's default button as before.
+    void enterEndsACellEditRatherThanPressingTheDefaultButton()
+    {
+        // A window whose key preview turns Enter into Tab, as the chart window's does.
+        class EnterMovesOn : public Form {
+        protected:
+            void Form_KeyPress(int& keyAscii) override
+            {
+                if (keyAscii == 13) {
+                    sendKeys(QStringLiteral("{tab}"));
+                    keyAscii = 0;
+                }
+            }
+        };
+        m_window.reset();
+        auto* form = new EnterMovesOn;
+        form->setKeyPreview(true);
+        m_window.reset(form);
+        m_source = new DataControl(*m_db, QStringLiteral("vemtaro"), form);
+        auto* search = new CommandButton(QStringLiteral("Buscar"), form);
+        int searches = 0;
+        search->Click = [&] { ++searches; };
+        form->setDefaultButton(search);
+        DataGrid* grid = showGrid();
+        typeIntoCell(grid, 1, Descripcion, QStringLiteral("MESA NUEVA"));
+        QCOMPARE(searches, 0);
+        QCOMPARE(grid->model()->index(1, Descripcion).data().toString(),
+                 QStringLiteral("MESA NUEVA"));
+        QCOMPARE(grid->currentIndex(), grid->model()->index(1, Descripcion));
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(searches, 1);
+    }
+
+    // Nobody may write the file: the bar says so beside its caption, a cell edit is refused
+    // with the reason before it starts, and so is an edit of the record.
+    void aReadOnlyDatabaseSaysSo()
+    {
+        QVERIFY(!m_source->findChild<QLabel*>(QStringLiteral("lblSoloLectura")));
+        m_window.reset();
+        m_db.reset();
+        QFile::setPermissions(db::databasePath(),
+                              QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        m_db = db::Connection::open(db::databasePath());
+        m_window = std::make_unique<QWidget>();
+        m_source = new DataControl(*m_db, QStringLiteral("vemtaro"), m_window.get());
+        const auto* tag = m_source->findChild<QLabel*>(QStringLiteral("lblSoloLectura"));
+        QVERIFY(tag && tag->isVisibleTo(m_source));
+        QCOMPARE(tag->text(), QStringLiteral("Solo lectura"));
+        const QString reason =
+            QStringLiteral("La base de datos «%1» se abrió solo para lectura: el "
+                           "archivo es de solo lectura.")
+                .arg(db::databasePath());
+        QVERIFY2(tag->toolTip().startsWith(reason), qPrintable(tag->toolTip()));
+        QCOMPARE(m_source->caption(), QStringLiteral("Data1"));
+
+        DataGrid* grid = showGrid();
+        grid->setCurrentIndex(grid->model()->index(1, Descripcion));
+        QTest::keyClick(grid, Qt::Key_A);
+        QCOMPARE(toldOnce(), QStringLiteral("Error: No se pueden guardar cambios. ") + reason);
+        QCOMPARE(QApplication::focusWidget(), grid);
+        QCOMPARE(m_source->recordset().editMode(), db::RecordSet::EditMode::None);
+        QVERIFY_THROWS_EXCEPTION(db::DbError, m_source->edit());
+    }
+
+    // A value the record set could not read is told once the paint or move that met it is
+    // over, not in the middle of it.
+    void aReadFailureIsToldAfterwards()
+    {
+        Q_EMIT m_source->recordset().readFailed(QStringLiteral("La base de datos parece dañada."));
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        QCOMPARE(toldOnce(), QStringLiteral("Error: La base de datos parece dañada."));
     }
 
     void cellFontChangesAloneWhenZooming()
@@ -181,6 +348,43 @@ private Q_SLOTS:
     }
 
 private:
+    // The one message box shown once pending events are handled, or how many there were.
+    static QString toldOnce()
+    {
+        QCoreApplication::processEvents();
+        const auto shown = MessageBox::takeShown();
+        return shown.size() == 1 ? shown[0].prompt : QStringLiteral("<%1 boxes>").arg(shown.size());
+    }
+
+    DataGrid* showGrid()
+    {
+        auto* grid = new DataGrid(*m_source, m_window.get());
+        grid->setGeometry(0, 40, 600, 300);
+        m_window->resize(600, 400);
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        [&] { QVERIFY(QTest::qWaitForWindowActive(m_window.get())); }();
+        grid->setFocus();
+        return grid;
+    }
+
+    // Opens the editor of a cell with F2, types `text` over what it shows and presses Enter;
+    // returns what the editor showed first. A refusal is reported after this returns.
+    QString typeIntoCell(DataGrid* grid, int row, int column, const QString& text)
+    {
+        grid->setCurrentIndex(grid->model()->index(row, column));
+        QTest::keyClick(grid, Qt::Key_F2);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        if (!editor)
+            return QStringLiteral("<no text editor>");
+        const QString shown = editor->text();
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the editor commits once the key is handled
+        return shown;
+    }
+
     std::unique_ptr<QTemporaryDir> m_home;
     std::unique_ptr<db::Connection> m_db;
     std::unique_ptr<QWidget> m_window;
