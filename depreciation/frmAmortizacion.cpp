@@ -165,7 +165,8 @@ void frmAmortizacion::crearEntradas()
     Text2 = caja("Text2", 240, 1440, 1455, 495, false, this);
     rotulo(QStringLiteral("PRECIO:"), "lblPrecio", 1920, 1200, 3015, 240, this);
     txtPrecio = caja("txtPrecio", 1920, 1440, 3015, 495, true, this);
-    txtPrecio->setText(QStringLiteral("0,00"));
+    // Zero in the region's own separators ("0,00", "0.00"), so that it reads back as a price.
+    txtPrecio->setText(moneyFormat(QStringLiteral("0")).text);
     rotulo(QStringLiteral("AÑO DEL ALTA"), "lblAnoAlta", 5160, 1200, 2055, 240, this);
     txtAnoAlta = caja("txtAnoAlta", 5160, 1440, 2055, 495, true, this);
     txtAnoAlta->setText(QStringLiteral("0"));
