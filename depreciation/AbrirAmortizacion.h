@@ -25,7 +25,8 @@ struct CuentaActual {
 /// amortiza" and one that is not a number says so; neither opens anything. Otherwise the
 /// depreciation calculator is shown modeless beside `ventanaCuentas`, created first with a
 /// copy of `cuenta` when it is not open; when it is open it is only brought forward and keeps
-/// what it shows. The calculator has no parent: it stays open when the chart window goes.
+/// what it shows. The calculator has no parent: it stays open when the chart window goes, and
+/// the program runs on until it is closed.
 void abrirAmortizacion(QWidget* ventanaCuentas, const CuentaActual& cuenta);
 
 /// Where a window whose frame is `tamano` goes beside the window framed by `junto`, within the

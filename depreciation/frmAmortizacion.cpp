@@ -137,6 +137,9 @@ frmAmortizacion::frmAmortizacion(const CuentaActual& cuenta)
     setFont(sansFont(9.75));
     setClientSizeTwips(11910, 8625);
     setFixedSize(size());
+    // A tool window does not keep the program running by itself; this one is a window of the
+    // program like any other, which ends only when the last of them has closed.
+    setAttribute(Qt::WA_QuitOnClose);
 
     crearCuenta();
     crearEntradas();

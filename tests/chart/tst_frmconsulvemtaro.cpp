@@ -3,6 +3,7 @@
 
 #include "chart/FrmConsulVemtaro.h"
 #include "chart/Ventanas.h"
+#include "depreciation/frmAmortizacion.h"
 #include "platform/MessageBox.h"
 #include "references/FrmReferencias.h"
 
@@ -13,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
 using namespace vemtaro;
 using platform::CommandButton;
@@ -55,6 +57,21 @@ QString focusedName()
     while (focus && focus->objectName().isEmpty())
         focus = focus->parentWidget();
     return focus ? focus->objectName() : QString();
+}
+
+/// Moves to the first account with a useful life and presses "Consultar Amortizacion";
+/// returns the calculator then open, or null.
+frmAmortizacion* abrirCalculadora(FrmConsulVemtaro* w)
+{
+    for (int row = 0; row < w->dcdatos->recordset().recordCount(); ++row) {
+        w->dcdatos->moveTo(row);
+        if (w->Text2->text() != QLatin1String("0")) {
+            QTest::mouseClick(w->cmdAmort, Qt::LeftButton);
+            return qobject_cast<frmAmortizacion*>(
+                ChartTestSupport::ventanaVisible(QStringLiteral("frmAmortizacion")));
+        }
+    }
+    return nullptr;
 }
 
 /// Puts the window in the state of an edit as the record editor does.
@@ -359,21 +376,67 @@ private Q_SLOTS:
         QCOMPARE(shown[0].prompt, QStringLiteral("Este Bien, no se amortiza"));
         QVERIFY(!ChartTestSupport::ventanaVisible(QStringLiteral("frmAmortizacion")));
 
-        const int depreciated = m_support
-                                    ->consultar(QStringLiteral(
-                                        "SELECT count(*) FROM vemtaro WHERE id < (SELECT min(id) "
-                                        "FROM vemtaro WHERE VIDA_UTIL > 0)"))
-                                    .toInt();
-        w->dcdatos->moveTo(depreciated);
-        const QString cuenta = w->txtCuenta->text();
-        QTest::mouseClick(w->cmdAmort, Qt::LeftButton);
-        QWidget* calculadora = ChartTestSupport::ventanaVisible(QStringLiteral("frmAmortizacion"));
+        frmAmortizacion* calculadora = abrirCalculadora(w);
         QVERIFY(calculadora);
-        QCOMPARE(calculadora->findChild<QLineEdit*>(QStringLiteral("txtCodigo"))->text(), cuenta);
-        QCOMPARE(calculadora->findChild<QLineEdit*>(QStringLiteral("Text2"))->text(),
-                 w->Text2->text());
+        QCOMPARE(calculadora->txtCodigo->text(), w->txtCuenta->text());
+        QCOMPARE(calculadora->Text2->text(), w->Text2->text());
         // The chart window stays usable beside it.
         QVERIFY(w->isVisible() && w->isEnabled());
+    }
+
+    void withNoRegionNamedNumbersAreSpanish()
+    {
+        const QByteArray lcAll = qgetenv("LC_ALL");
+        const bool lcAllSet = qEnvironmentVariableIsSet("LC_ALL");
+        const auto restore = qScopeGuard([&] {
+            lcAllSet ? qputenv("LC_ALL", lcAll) : qunsetenv("LC_ALL");
+            prepararAplicacion();
+        });
+        qputenv("LC_ALL", "C");
+        prepararAplicacion();
+
+        frmAmortizacion* calculadora = abrirCalculadora(m_support->abrirCuadro());
+        QVERIFY(calculadora);
+        QCOMPARE(calculadora->txtPrecio->text(), QStringLiteral("0,00"));
+        calculadora->txtPrecio->setText(QStringLiteral("2.500"));
+        calculadora->txtAnoAlta->setText(calculadora->txtAnoEjerc->text());
+        QTest::mouseClick(calculadora->cmdCalcular, Qt::LeftButton);
+        QCOMPARE(platform::MessageBox::takeShown().size(), 0);
+        QCOMPARE(calculadora->txtValorAmort->text(), QStringLiteral("2.499,00"));
+        QCOMPARE(calculadora->txtresidual->text(), QStringLiteral("2.500,00"));
+    }
+
+    void theProgramEndsWhenItsLastWindowCloses_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("Salir") << false;
+        QTest::newRow("title-bar close box") << true;
+    }
+
+    void theProgramEndsWhenItsLastWindowCloses()
+    {
+        QFETCH(bool, closeBox);
+        FrmConsulVemtaro* w = m_support->abrirCuadro();
+        QPointer<frmAmortizacion> calculadora = abrirCalculadora(w);
+        QVERIFY(calculadora);
+
+        // The program's own event loop decides when it ends. What this test left pending dies
+        // with `alcance`.
+        QObject alcance;
+        bool calculadoraSeguia = false;
+        QTimer::singleShot(0, &alcance, [&] {
+            closeBox ? void(w->close()) : w->cmdSalir->click();
+            QTimer::singleShot(0, &alcance, [&] {
+                calculadoraSeguia = calculadora && calculadora->isVisible();
+                if (calculadora)
+                    calculadora->close();
+            });
+        });
+        QTimer guard;
+        guard.callOnTimeout([] { QCoreApplication::exit(1); });
+        guard.start(10000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(calculadoraSeguia);
     }
 
 private:
