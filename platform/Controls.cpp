@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <qdrawutil.h>
 
 namespace vemtaro::platform {
 
@@ -146,6 +147,24 @@ Label::Label(const QString& caption, QWidget* parent) : QLabel(caption, parent)
 }
 
 Frame::Frame(const QString& caption, QWidget* parent) : QGroupBox(caption, parent) {}
+
+void Frame::paintEvent(QPaintEvent*)
+{
+    // The style's own group box puts its border below the caption, through the first control
+    // laid out where the border was meant to be.
+    QPainter painter(this);
+    QRect caption;
+    if (!title().isEmpty())
+        caption = QRect(QPoint(6, 0), fontMetrics().size(Qt::TextShowMnemonic, title()))
+                      .adjusted(-2, 0, 2, 0);
+    QRect border = rect();
+    border.setTop(caption.isNull() ? 0 : caption.center().y());
+    painter.setClipRegion(QRegion(rect()) - caption);
+    qDrawShadeRect(&painter, border, palette(), true); // etched
+    painter.setClipping(false);
+    style()->drawItemText(&painter, caption, Qt::AlignCenter | Qt::TextShowMnemonic, palette(),
+                          isEnabled(), title(), QPalette::WindowText);
+}
 
 Line::Line(int x1, int y1, int x2, int y2, int width, QWidget* parent)
     : QWidget(parent), m_width(qMax(1, width))

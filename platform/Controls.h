@@ -151,10 +151,15 @@ public:
     explicit Label(const QString& caption, QWidget* parent = nullptr);
 };
 
-/// A captioned frame grouping option buttons.
+/// A captioned frame grouping option buttons. The caption stands in a gap of the border,
+/// whose top edge runs through the caption's middle, so that the controls placed in the frame
+/// have its whole height below the caption.
 class Frame : public QGroupBox {
 public:
     explicit Frame(const QString& caption, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 /// A straight line drawn on its window, horizontal or vertical, given by its two ends in twips

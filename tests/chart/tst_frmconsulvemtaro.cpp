@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <cmath>
 
 using namespace vemtaro;
 using platform::CommandButton;
@@ -72,6 +73,42 @@ frmAmortizacion* abrirCalculadora(FrmConsulVemtaro* w)
         }
     }
     return nullptr;
+}
+
+/// The contrast ratio of two colours, from 1 (the same) to 21 (black on white), by the relative
+/// luminance of sRGB.
+double contraste(QColor a, QColor b)
+{
+    const auto luminancia = [](QColor c) {
+        const auto lineal = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lineal(c.redF()) + 0.7152 * lineal(c.greenF()) + 0.0722 * lineal(c.blueF());
+    };
+    const auto [claro, oscuro] = std::minmax(luminancia(a), luminancia(b));
+    return (oscuro + 0.05) / (claro + 0.05);
+}
+
+/// Whether the box shows the whole of its text. A line edit scrolls its text when it paints,
+/// to show the caret: with the caret at the end, the caret stands a whole text's width from
+/// where it stood at the start only if nothing scrolled out.
+bool muestraEntero(QLineEdit* box)
+{
+    const auto caret = [box](int position) {
+        box->setCursorPosition(position);
+        box->grab();
+        return box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    };
+    const int start = caret(0);
+    return caret(box->text().size()) - start >= box->fontMetrics().horizontalAdvance(box->text());
+}
+
+/// Whether the label's text, laid out as the label lays it out, stays within its contents.
+bool cabe(const QLabel* label)
+{
+    const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+    const QRect room = label->contentsRect();
+    return room.contains(label->fontMetrics().boundingRect(room, flags, label->text()));
 }
 
 /// Puts the window in the state of an edit as the record editor does.
@@ -271,6 +308,65 @@ private Q_SLOTS:
         }
         QCOMPARE(sizes, (QList<qreal>{9, 13, 9, 13, 9}));
         QCOMPARE(w->dbgResultados->horizontalHeader()->font().pointSizeF(), header.pointSizeF());
+    }
+
+    void everythingReadsWhole()
+    {
+        FrmConsulVemtaro* w = m_support->abrirCuadro();
+        const QColor fondo = w->palette().color(QPalette::Window);
+        for (QLabel* rotulo : {w->Label1, w->Label2, w->Label3, w->Label4, w->Label7, w->Label5})
+            QVERIFY2(contraste(rotulo->palette().color(QPalette::WindowText), fondo) >= 4.5,
+                     qPrintable(rotulo->objectName()));
+
+        // The frame's border and caption stay clear of its option buttons.
+        QImage marco(w->Frame1->size(), QImage::Format_RGB32);
+        w->Frame1->render(&marco, {}, {}, QWidget::DrawWindowBackground);
+        for (QWidget* opcion : w->Frame1->findChildren<platform::OptionButton*>()) {
+            const QRect area = opcion->geometry();
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    QVERIFY2(
+                        marco.pixelColor(x, y) == w->Frame1->palette().color(QPalette::Window),
+                        qPrintable(
+                            QStringLiteral("%1 at %2,%3").arg(opcion->objectName()).arg(x).arg(y)));
+        }
+
+        for (int item = 0; item < w->cbobusc->count(); ++item) {
+            w->cbobusc->setText(w->cbobusc->itemText(item));
+            QVERIFY2(muestraEntero(w->cbobusc->lineEdit()), qPrintable(w->cbobusc->text()));
+        }
+
+        // The grid's rows follow the grid's own type, not the window's.
+        const QFontMetrics celdas(w->dbgResultados->font());
+        QVERIFY(w->dbgResultados->rowHeight(0) >= celdas.height());
+        QVERIFY(w->dbgResultados->rowHeight(0) < QFontMetrics(w->font()).height() + 2);
+
+        // Every heading reads whole, in the bold of the current column's, full or empty.
+        QHeaderView* cabecera = w->dbgResultados->horizontalHeader();
+        const int alto = cabecera->height();
+        for (bool vacia : {false, true}) {
+            if (vacia) {
+                w->dcdatos->setRecordSource(
+                    QStringLiteral("SELECT * FROM vemtaro WHERE codigo LIKE 'no hay'"));
+                w->dcdatos->refresh();
+                QCOMPARE(w->dcdatos->caption(), QStringLiteral("No hay entradas de registros"));
+                QVERIFY(cabe(w->dcdatos->findChild<QLabel*>(QStringLiteral("caption"))));
+            }
+            QFont negrita = cabecera->font();
+            negrita.setBold(true);
+            const int margen = cabecera->style()->pixelMetric(QStyle::PM_HeaderMargin);
+            for (int columna = 0; columna < cabecera->count(); ++columna) {
+                const QString titulo =
+                    cabecera->model()->headerData(columna, Qt::Horizontal).toString();
+                QVERIFY2(QFontMetrics(negrita).horizontalAdvance(titulo) + 2 * margen <=
+                             cabecera->sectionSize(columna),
+                         qPrintable(titulo));
+            }
+            QCOMPARE(cabecera->height(), alto);
+        }
+        // Closed first, as the clerk closes it, so that the grid is hidden while the database
+        // is still open.
+        w->close();
     }
 
     void returningFromAnotherWindowGivesAFreshChartWindow()
