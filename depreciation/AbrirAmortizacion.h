@@ -30,8 +30,9 @@ struct CuentaActual {
 void abrirAmortizacion(QWidget* ventanaCuentas, const CuentaActual& cuenta);
 
 /// Where a window whose frame is `tamano` goes beside the window framed by `junto`, within the
-/// screen area `pantalla`: to its right when it fits there, else to its left, else against the
-/// screen's right edge; top aligned with `junto` as far as the screen's height allows.
+/// screen area `pantalla`: to its right, else to its left (top aligned with `junto` as far as
+/// the screen allows), else below it, else above it (left aligned likewise), the first where
+/// the screen holds it whole; where none does, on the screen where it covers least of `junto`.
 QPoint posicionJunto(const QRect& junto, const QSize& tamano, const QRect& pantalla);
 
 } // namespace vemtaro::depreciation

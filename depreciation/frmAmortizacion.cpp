@@ -43,6 +43,14 @@ TextBox* caja(const char* name, int left, int top, int width, int height, bool e
     return box;
 }
 
+/// A box for a result, whose type shrinks as far as the whole figure needs.
+TextBox* resultado(const char* name, int left, int top, int width, QWidget* parent)
+{
+    TextBox* box = caja(name, left, top, width, 435, false, parent);
+    box->shrinkToFit();
+    return box;
+}
+
 /// A bar of the result panel's border: a box that holds nothing and takes no input.
 TextBox* barra(const char* name, int left, int top, int width, int height, QWidget* parent)
 {
@@ -195,7 +203,7 @@ void frmAmortizacion::crearResultados()
                                   const char* boxName, int top) {
         rotulo(caption, labelName, 360, top, 3120, 435, Frame1)
             ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        return caja(boxName, 3600, top, 2055, 435, false, Frame1);
+        return resultado(boxName, 3600, top, 2055, Frame1);
     };
     txtVaResEst =
         izquierda(QStringLiteral("VALOR RESIDUAL ESTIMADO:"), "lblVaResEst", "txtVaResEst", 480);
@@ -216,7 +224,7 @@ void frmAmortizacion::crearResultados()
                                 int top) {
         rotulo(caption, labelName, 6120, top - 165, 2880, 765, Frame1)
             ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        return caja(boxName, 9120, top, 1980, 435, false, Frame1);
+        return resultado(boxName, 9120, top, 1980, Frame1);
     };
     txtAmAcCiEj = derecha(QStringLiteral("AMORTIZACION ACUMULADA AL CIERRE DE EJERCICIO:"),
                           "lblAmAcCiEj", "txtAmAcCiEj", 480);
@@ -226,7 +234,7 @@ void frmAmortizacion::crearResultados()
     // The disposal amount lies over the frame's right column, on the window itself.
     rotulo(QStringLiteral("IMPORTE RESIDUAL: DE BAJA:"), "lblResidual", 6360, 5595, 2880, 765, this)
         ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    txtresidual = caja("txtresidual", 9360, 5760, 1980, 435, false, this);
+    txtresidual = resultado("txtresidual", 9360, 5760, 1980, this);
     setColor(txtresidual, QPalette::Base, rosa);
 
     cmdCalcular = new CommandButton(QStringLiteral("&Calcular"), this);

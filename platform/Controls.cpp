@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QStylePainter>
 #include <qdrawutil.h>
 
@@ -48,7 +49,10 @@ bool TextControl::filterKey(QKeyEvent* event)
     return true;
 }
 
-TextBox::TextBox(QWidget* parent) : TextControlOf<QLineEdit>(parent) {}
+TextBox::TextBox(QWidget* parent) : TextControlOf<QLineEdit>(parent)
+{
+    connect(this, &QLineEdit::textChanged, this, &TextBox::fitText);
+}
 
 void TextBox::setText(const QString& text)
 {
@@ -66,6 +70,37 @@ void TextBox::setSelStart(int start)
     if (m_settingText > 0)
         m_caretPlaced = true;
     setCursorPosition(start);
+}
+
+void TextBox::shrinkToFit()
+{
+    m_ownPoints = font().pointSizeF();
+    fitText();
+}
+
+void TextBox::resizeEvent(QResizeEvent* event)
+{
+    TextControlOf<QLineEdit>::resizeEvent(event);
+    fitText();
+}
+
+void TextBox::fitText()
+{
+    if (m_ownPoints <= 0)
+        return;
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QMargins margins = textMargins();
+    // A line edit keeps 2 pixels each side of its text, and 2 more for the caret.
+    const int room = style()->subElementRect(QStyle::SE_LineEditContents, &option, this).width() -
+                     margins.left() - margins.right() - 6;
+    constexpr qreal smallest = 6;
+    QFont fitted = font();
+    fitted.setPointSizeF(m_ownPoints);
+    while (QFontMetrics(fitted).horizontalAdvance(text()) > room && fitted.pointSizeF() > smallest)
+        fitted.setPointSizeF(fitted.pointSizeF() - 0.5);
+    if (fitted != font())
+        setFont(fitted);
 }
 
 MultiLineTextBox::MultiLineTextBox(QWidget* parent) : TextControlOf<QPlainTextEdit>(parent)

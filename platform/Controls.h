@@ -91,12 +91,21 @@ public:
     void setSelStart(int start) override;
     void setSelLength(int length) override { setSelection(cursorPosition(), length); }
 
+    /// From now on, whenever the text is wider than the box, its type shrinks half a point at
+    /// a time (down to 6 points) until the whole text shows; it grows back to the box's own
+    /// size, that of its font now, when the text fits again.
+    void shrinkToFit();
+
 protected:
     void typeCharacter(QChar c) override { insert(QString(c)); }
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void fitText();
+
     int m_settingText = 0;      ///< depth of setText() calls under way
     bool m_caretPlaced = false; ///< a handler placed the caret while the text was being set
+    qreal m_ownPoints = 0;      ///< the box's own type size when it shrinks to fit, else 0
 };
 
 /// A multi-line text box; Tab moves the focus on, as in every other box.

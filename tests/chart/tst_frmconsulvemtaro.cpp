@@ -341,6 +341,22 @@ private Q_SLOTS:
         QVERIFY(w->dbgResultados->rowHeight(0) >= celdas.height());
         QVERIFY(w->dbgResultados->rowHeight(0) < QFontMetrics(w->font()).height() + 2);
 
+        // The calculator shows its largest figures whole.
+        frmAmortizacion* calculadora = abrirCalculadora(w);
+        QVERIFY(calculadora);
+        calculadora->txtPrecio->setText(QStringLiteral("922337203685477"));
+        calculadora->txtAnoAlta->setText(QStringLiteral("2000"));
+        calculadora->txtAnoEjerc->setText(QStringLiteral("2001"));
+        QTest::mouseClick(calculadora->cmdCalcular, Qt::LeftButton);
+        QCOMPARE(platform::MessageBox::takeShown().size(), 0);
+        for (platform::TextBox* caja :
+             {calculadora->txtVaResEst, calculadora->txtValorAmort, calculadora->txtAnoTransc,
+              calculadora->txtCuotaAmort, calculadora->txtAlicuota, calculadora->txtAmAcCiEj,
+              calculadora->txtValResCieAno, calculadora->txtresidual}) {
+            QVERIFY(!caja->text().isEmpty());
+            QVERIFY2(muestraEntero(caja), qPrintable(caja->text()));
+        }
+
         // Every heading reads whole, in the bold of the current column's, full or empty.
         QHeaderView* cabecera = w->dbgResultados->horizontalHeader();
         const int alto = cabecera->height();
