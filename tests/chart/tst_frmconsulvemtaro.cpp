@@ -417,40 +417,6 @@ private Q_SLOTS:
         QVERIFY(!nuevo->txtCuenta->isEnabled());
     }
 
-    void leavingTakesTheHiddenExtendedWindowAlong_data()
-    {
-        QTest::addColumn<bool>("closeBox");
-        QTest::newRow("Salir") << false;
-        QTest::newRow("title-bar close box") << true;
-    }
-
-    void leavingTakesTheHiddenExtendedWindowAlong()
-    {
-        QFETCH(bool, closeBox);
-        FrmConsulVemtaro* w = m_support->abrirCuadro();
-        QTest::mouseClick(w->cmdBuscAv, Qt::LeftButton);
-        ChartTestSupport::procesarCierres();
-        QPointer<QWidget> extendida = frmConsulExtCargada();
-        QTest::mouseClick(extendida->findChild<QPushButton*>(QStringLiteral("cmdSalir")),
-                          Qt::LeftButton);
-        ChartTestSupport::procesarCierres();
-        QVERIFY(!extendida.isNull());
-
-        QPointer<QWidget> cuadro =
-            ChartTestSupport::ventanaVisible(QStringLiteral("FrmConsulVemtaro"));
-        if (closeBox)
-            cuadro->close();
-        else
-            QTest::mouseClick(cuadro->findChild<QPushButton*>(QStringLiteral("cmdSalir")),
-                              Qt::LeftButton);
-        ChartTestSupport::procesarCierres();
-        QVERIFY(cuadro.isNull());
-        QVERIFY(extendida.isNull());
-        // With no window left the program ends.
-        for (QWidget* window : QApplication::topLevelWidgets())
-            QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
-    }
-
     void referencesReplaceTheChartWindowAndComeBackFresh()
     {
         QPointer<FrmConsulVemtaro> w = m_support->abrirCuadro();
@@ -479,6 +445,16 @@ private Q_SLOTS:
 
     void depreciationOpensOnlyForDepreciatedAccounts()
     {
+        // With no region named, numbers are Spanish.
+        const QByteArray lcAll = qgetenv("LC_ALL");
+        const bool lcAllSet = qEnvironmentVariableIsSet("LC_ALL");
+        const auto restore = qScopeGuard([&] {
+            lcAllSet ? qputenv("LC_ALL", lcAll) : qunsetenv("LC_ALL");
+            prepararAplicacion();
+        });
+        qputenv("LC_ALL", "C");
+        prepararAplicacion();
+
         FrmConsulVemtaro* w = m_support->abrirCuadro();
         // The first accounts are land, which is not depreciated.
         QCOMPARE(w->Text2->text(), QStringLiteral("0"));
@@ -494,21 +470,7 @@ private Q_SLOTS:
         QCOMPARE(calculadora->Text2->text(), w->Text2->text());
         // The chart window stays usable beside it.
         QVERIFY(w->isVisible() && w->isEnabled());
-    }
 
-    void withNoRegionNamedNumbersAreSpanish()
-    {
-        const QByteArray lcAll = qgetenv("LC_ALL");
-        const bool lcAllSet = qEnvironmentVariableIsSet("LC_ALL");
-        const auto restore = qScopeGuard([&] {
-            lcAllSet ? qputenv("LC_ALL", lcAll) : qunsetenv("LC_ALL");
-            prepararAplicacion();
-        });
-        qputenv("LC_ALL", "C");
-        prepararAplicacion();
-
-        frmAmortizacion* calculadora = abrirCalculadora(m_support->abrirCuadro());
-        QVERIFY(calculadora);
         QCOMPARE(calculadora->txtPrecio->text(), QStringLiteral("0,00"));
         calculadora->txtPrecio->setText(QStringLiteral("2.500"));
         calculadora->txtAnoAlta->setText(calculadora->txtAnoEjerc->text());
@@ -518,18 +480,27 @@ private Q_SLOTS:
         QCOMPARE(calculadora->txtresidual->text(), QStringLiteral("2.500,00"));
     }
 
-    void theProgramEndsWhenItsLastWindowCloses_data()
+    void leavingEndsTheProgramWithItsLastWindow_data()
     {
         QTest::addColumn<bool>("closeBox");
         QTest::newRow("Salir") << false;
         QTest::newRow("title-bar close box") << true;
     }
 
-    void theProgramEndsWhenItsLastWindowCloses()
+    void leavingEndsTheProgramWithItsLastWindow()
     {
         QFETCH(bool, closeBox);
-        FrmConsulVemtaro* w = m_support->abrirCuadro();
-        QPointer<frmAmortizacion> calculadora = abrirCalculadora(w);
+        // Leave the extended search window loaded and hidden, and the calculator open.
+        QTest::mouseClick(m_support->abrirCuadro()->cmdBuscAv, Qt::LeftButton);
+        ChartTestSupport::procesarCierres();
+        QPointer<QWidget> extendida = frmConsulExtCargada();
+        QTest::mouseClick(extendida->findChild<QPushButton*>(QStringLiteral("cmdSalir")),
+                          Qt::LeftButton);
+        ChartTestSupport::procesarCierres();
+        QVERIFY(!extendida.isNull());
+        QPointer<FrmConsulVemtaro> cuadro = qobject_cast<FrmConsulVemtaro*>(
+            ChartTestSupport::ventanaVisible(QStringLiteral("FrmConsulVemtaro")));
+        QPointer<frmAmortizacion> calculadora = abrirCalculadora(cuadro);
         QVERIFY(calculadora);
 
         // The program's own event loop decides when it ends. What this test left pending dies
@@ -537,7 +508,7 @@ private Q_SLOTS:
         QObject alcance;
         bool calculadoraSeguia = false;
         QTimer::singleShot(0, &alcance, [&] {
-            closeBox ? void(w->close()) : w->cmdSalir->click();
+            closeBox ? void(cuadro->close()) : cuadro->cmdSalir->click();
             QTimer::singleShot(0, &alcance, [&] {
                 calculadoraSeguia = calculadora && calculadora->isVisible();
                 if (calculadora)
@@ -549,6 +520,11 @@ private Q_SLOTS:
         guard.start(10000);
         QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(calculadoraSeguia);
+        ChartTestSupport::procesarCierres();
+        QVERIFY(cuadro.isNull());
+        QVERIFY(extendida.isNull());
+        for (QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
     }
 
 private:

@@ -21,12 +21,6 @@ using namespace vemtaro::platform;
 class TestDataControl : public QObject {
     Q_OBJECT
 
-    /// Clicks one of the navigation bar's arrows.
-    void press(const char* name)
-    {
-        m_source->findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
-    }
-
     QString stored(const QString& sql)
     {
         sqlite3_stmt* stmt = nullptr;
@@ -84,6 +78,9 @@ private Q_SLOTS:
         QCOMPARE(reposition.count(), 1);
 
         // The navigation bar's buttons move too.
+        const auto press = [this](const char* name) {
+            m_source->findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
+        };
         press("cmdPrimero");
         QCOMPARE(m_source->recordset().absolutePosition(), 0);
         press("cmdSiguiente");
@@ -95,21 +92,17 @@ private Q_SLOTS:
         press("cmdUltimo");
         press("cmdSiguiente");
         QCOMPARE(m_source->recordset().absolutePosition(), m_source->recordset().recordCount() - 1);
-        QVERIFY(MessageBox::takeShown().isEmpty());
-    }
 
-    void arrowsOnAnEmptyResultDoNothing()
-    {
+        // On an empty result they move nothing and say nothing.
         m_source->setRecordSource(
             QStringLiteral("SELECT * FROM vemtaro WHERE codigo LIKE 'no hay'"));
         m_source->refresh();
         m_source->setCaption(QStringLiteral("No hay entradas de registros"));
-        QSignalSpy reposition(m_source, &DataControl::Reposition);
+        reposition.clear();
         QSignalSpy failed(m_source, &DataControl::moveFailed);
         for (const char* arrow : {"cmdPrimero", "cmdAnterior", "cmdSiguiente", "cmdUltimo"})
             press(arrow);
-        QCOMPARE(reposition.count(), 0);
-        QCOMPARE(failed.count(), 0);
+        QCOMPARE(reposition.count() + failed.count(), 0);
         QCOMPARE(m_source->recordset().absolutePosition(), -1);
         QCOMPARE(m_source->caption(), QStringLiteral("No hay entradas de registros"));
         QVERIFY(m_code->text().isEmpty());
