@@ -322,13 +322,11 @@ private Q_SLOTS:
         QImage marco(w->Frame1->size(), QImage::Format_RGB32);
         w->Frame1->render(&marco, {}, {}, QWidget::DrawWindowBackground);
         for (QWidget* opcion : w->Frame1->findChildren<platform::OptionButton*>()) {
-            const QRect area = opcion->geometry();
-            for (int y = area.top(); y <= area.bottom(); ++y)
-                for (int x = area.left(); x <= area.right(); ++x)
-                    QVERIFY2(
-                        marco.pixelColor(x, y) == w->Frame1->palette().color(QPalette::Window),
-                        qPrintable(
-                            QStringLiteral("%1 at %2,%3").arg(opcion->objectName()).arg(x).arg(y)));
+            int cruzados = 0;
+            for (int y = opcion->y(); y <= opcion->geometry().bottom(); ++y)
+                for (int x = opcion->x(); x <= opcion->geometry().right(); ++x)
+                    cruzados += marco.pixelColor(x, y) != fondo;
+            QVERIFY2(cruzados == 0, qPrintable(opcion->objectName()));
         }
 
         for (int item = 0; item < w->cbobusc->count(); ++item) {
@@ -359,27 +357,29 @@ private Q_SLOTS:
 
         // Every heading reads whole, in the bold of the current column's, full or empty.
         QHeaderView* cabecera = w->dbgResultados->horizontalHeader();
-        const int alto = cabecera->height();
-        for (bool vacia : {false, true}) {
-            if (vacia) {
-                w->dcdatos->setRecordSource(
-                    QStringLiteral("SELECT * FROM vemtaro WHERE codigo LIKE 'no hay'"));
-                w->dcdatos->refresh();
-                QCOMPARE(w->dcdatos->caption(), QStringLiteral("No hay entradas de registros"));
-                QVERIFY(cabe(w->dcdatos->findChild<QLabel*>(QStringLiteral("caption"))));
-            }
-            QFont negrita = cabecera->font();
-            negrita.setBold(true);
-            const int margen = cabecera->style()->pixelMetric(QStyle::PM_HeaderMargin);
+        QFont negrita = cabecera->font();
+        negrita.setBold(true);
+        const int margen = cabecera->style()->pixelMetric(QStyle::PM_HeaderMargin);
+        const auto cortados = [&] {
+            QStringList titulos;
             for (int columna = 0; columna < cabecera->count(); ++columna) {
                 const QString titulo =
                     cabecera->model()->headerData(columna, Qt::Horizontal).toString();
-                QVERIFY2(QFontMetrics(negrita).horizontalAdvance(titulo) + 2 * margen <=
-                             cabecera->sectionSize(columna),
-                         qPrintable(titulo));
+                if (QFontMetrics(negrita).horizontalAdvance(titulo) + 2 * margen >
+                    cabecera->sectionSize(columna))
+                    titulos << titulo;
             }
-            QCOMPARE(cabecera->height(), alto);
-        }
+            return titulos;
+        };
+        QCOMPARE(cortados(), QStringList());
+        const int alto = cabecera->height();
+        w->dcdatos->setRecordSource(
+            QStringLiteral("SELECT * FROM vemtaro WHERE codigo LIKE 'no hay'"));
+        w->dcdatos->refresh();
+        QCOMPARE(cortados(), QStringList());
+        QCOMPARE(cabecera->height(), alto);
+        QCOMPARE(w->dcdatos->caption(), QStringLiteral("No hay entradas de registros"));
+        QVERIFY(cabe(w->dcdatos->findChild<QLabel*>(QStringLiteral("caption"))));
         // Closed first, as the clerk closes it, so that the grid is hidden while the database
         // is still open.
         w->close();
