@@ -445,13 +445,12 @@ private Q_SLOTS:
 
     void depreciationOpensOnlyForDepreciatedAccounts()
     {
-        // With no region named, numbers are Spanish.
+        // With no region named, numbers are Spanish. (The next test prepares the application
+        // afresh.)
         const QByteArray lcAll = qgetenv("LC_ALL");
         const bool lcAllSet = qEnvironmentVariableIsSet("LC_ALL");
-        const auto restore = qScopeGuard([&] {
-            lcAllSet ? qputenv("LC_ALL", lcAll) : qunsetenv("LC_ALL");
-            prepararAplicacion();
-        });
+        const auto restore =
+            qScopeGuard([&] { lcAllSet ? qputenv("LC_ALL", lcAll) : qunsetenv("LC_ALL"); });
         qputenv("LC_ALL", "C");
         prepararAplicacion();
 
