@@ -117,6 +117,9 @@ void FrmConsulVemtaro::crearAreaDeBusqueda()
     cbobusc2->addItems(orderFields);
     cbobusc2->setText(QString());
     cbobusc2->setAccessibleName(QStringLiteral("Segundo orden"));
+    // In the window's type "descripcion" is wider than the box beside its arrow.
+    for (ComboBox* combo : {cbobusc, cbobusc2})
+        combo->setFont(sansFont(8.25));
 
     Line2 = new Line(7920, 3960, 9480, 3960, 1, this);
     Line3 = new Line(7920, 5160, 9480, 5160, 1, this);
@@ -164,7 +167,9 @@ void FrmConsulVemtaro::crearEditor()
     Line1->setObjectName(QStringLiteral("Line1"));
 
     const QFont labelFont = sansFont(12, true);
-    const QColor labelColor = palette().color(QPalette::Highlight);
+    // The system highlight of the classic desktop (navy): 7:1 on the teal, where a modern
+    // style's light blue reads at 1.6:1.
+    const QColor labelColor(bgr(0x00800000));
     const auto caption = [&](const QString& text, const char* name, int left) {
         Label* label = autoLabel(text, name, left, 6000, labelFont, this);
         setColor(label, QPalette::WindowText, labelColor);

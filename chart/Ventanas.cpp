@@ -9,6 +9,7 @@
 #include "platform/Form.h"
 #include "platform/Look.h"
 #include "platform/MessageBox.h"
+#include "platform/RegionalNumbers.h"
 #include "references/FrmReferencias.h"
 
 #include <QApplication>
@@ -65,6 +66,7 @@ void prepararAplicacion()
 {
     QApplication::setApplicationName(platform::MessageBox::applicationTitle());
     QApplication::setStyle(QStringLiteral("Fusion"));
+    platform::useRegionalSettings();
 }
 
 void prepararCarpetaDeDatos()

@@ -8,7 +8,8 @@ namespace vemtaro {
 class FrmConsulVemtaro;
 
 /// Application-wide settings every window relies on: the name, the style, the title of
-/// message boxes. Call once after the QApplication exists.
+/// message boxes, the regional conventions for numbers. Call once after the QApplication
+/// exists, before any window.
 void prepararAplicacion();
 
 /// Writes the default database and reference document into the data folder where they are

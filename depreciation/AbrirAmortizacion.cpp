@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <algorithm>
+#include <limits>
 
 namespace vemtaro::depreciation {
 namespace {
@@ -54,14 +55,32 @@ void abrirAmortizacion(QWidget* ventanaCuentas, const CuentaActual& cuenta)
 
 QPoint posicionJunto(const QRect& junto, const QSize& tamano, const QRect& pantalla)
 {
-    int left = junto.right() + 1;
-    if (left + tamano.width() - 1 > pantalla.right())
-        left = junto.left() - tamano.width();
-    if (left < pantalla.left())
-        left = std::max(pantalla.left(), pantalla.right() + 1 - tamano.width());
-    const int top =
-        std::max(pantalla.top(), std::min(junto.top(), pantalla.bottom() + 1 - tamano.height()));
-    return {left, top};
+    const int ultimaIzquierda = std::max(pantalla.left(), pantalla.right() + 1 - tamano.width());
+    const int ultimaArriba = std::max(pantalla.top(), pantalla.bottom() + 1 - tamano.height());
+    const int alineadaArriba = std::clamp(junto.top(), pantalla.top(), ultimaArriba);
+    const int alineadaIzquierda = std::clamp(junto.left(), pantalla.left(), ultimaIzquierda);
+    const QPoint alLado[] = {{junto.right() + 1, alineadaArriba},
+                             {junto.left() - tamano.width(), alineadaArriba},
+                             {alineadaIzquierda, junto.bottom() + 1},
+                             {alineadaIzquierda, junto.top() - tamano.height()}};
+    for (const QPoint& lugar : alLado)
+        if (pantalla.contains(QRect(lugar, tamano)))
+            return lugar;
+
+    // The covered width is least at one end of the places the screen allows, and so is the
+    // covered height: one of these covers least.
+    QPoint mejor;
+    qint64 menosTapado = std::numeric_limits<qint64>::max();
+    for (int left : {ultimaIzquierda, pantalla.left()})
+        for (int top : {alineadaArriba, pantalla.top(), ultimaArriba}) {
+            const QRect tapado = QRect(QPoint(left, top), tamano).intersected(junto);
+            const qint64 area = tapado.isEmpty() ? 0 : qint64(tapado.width()) * tapado.height();
+            if (area < menosTapado) {
+                menosTapado = area;
+                mejor = {left, top};
+            }
+        }
+    return mejor;
 }
 
 } // namespace vemtaro::depreciation

@@ -25,12 +25,14 @@ struct CuentaActual {
 /// amortiza" and one that is not a number says so; neither opens anything. Otherwise the
 /// depreciation calculator is shown modeless beside `ventanaCuentas`, created first with a
 /// copy of `cuenta` when it is not open; when it is open it is only brought forward and keeps
-/// what it shows. The calculator has no parent: it stays open when the chart window goes.
+/// what it shows. The calculator has no parent: it stays open when the chart window goes, and
+/// the program runs on until it is closed.
 void abrirAmortizacion(QWidget* ventanaCuentas, const CuentaActual& cuenta);
 
 /// Where a window whose frame is `tamano` goes beside the window framed by `junto`, within the
-/// screen area `pantalla`: to its right when it fits there, else to its left, else against the
-/// screen's right edge; top aligned with `junto` as far as the screen's height allows.
+/// screen area `pantalla`: to its right, else to its left (top aligned with `junto` as far as
+/// the screen allows), else below it, else above it (left aligned likewise), the first where
+/// the screen holds it whole; where none does, on the screen where it covers least of `junto`.
 QPoint posicionJunto(const QRect& junto, const QSize& tamano, const QRect& pantalla);
 
 } // namespace vemtaro::depreciation

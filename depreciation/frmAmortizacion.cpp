@@ -43,6 +43,14 @@ TextBox* caja(const char* name, int left, int top, int width, int height, bool e
     return box;
 }
 
+/// A box for a result, whose type shrinks as far as the whole figure needs.
+TextBox* resultado(const char* name, int left, int top, int width, QWidget* parent)
+{
+    TextBox* box = caja(name, left, top, width, 435, false, parent);
+    box->shrinkToFit();
+    return box;
+}
+
 /// A bar of the result panel's border: a box that holds nothing and takes no input.
 TextBox* barra(const char* name, int left, int top, int width, int height, QWidget* parent)
 {
@@ -137,6 +145,9 @@ frmAmortizacion::frmAmortizacion(const CuentaActual& cuenta)
     setFont(sansFont(9.75));
     setClientSizeTwips(11910, 8625);
     setFixedSize(size());
+    // A tool window does not keep the program running by itself; this one is a window of the
+    // program like any other, which ends only when the last of them has closed.
+    setAttribute(Qt::WA_QuitOnClose);
 
     crearCuenta();
     crearEntradas();
@@ -165,7 +176,8 @@ void frmAmortizacion::crearEntradas()
     Text2 = caja("Text2", 240, 1440, 1455, 495, false, this);
     rotulo(QStringLiteral("PRECIO:"), "lblPrecio", 1920, 1200, 3015, 240, this);
     txtPrecio = caja("txtPrecio", 1920, 1440, 3015, 495, true, this);
-    txtPrecio->setText(QStringLiteral("0,00"));
+    // Zero in the region's own separators ("0,00", "0.00"), so that it reads back as a price.
+    txtPrecio->setText(moneyFormat(QStringLiteral("0")).text);
     rotulo(QStringLiteral("AÑO DEL ALTA"), "lblAnoAlta", 5160, 1200, 2055, 240, this);
     txtAnoAlta = caja("txtAnoAlta", 5160, 1440, 2055, 495, true, this);
     txtAnoAlta->setText(QStringLiteral("0"));
@@ -191,7 +203,7 @@ void frmAmortizacion::crearResultados()
                                   const char* boxName, int top) {
         rotulo(caption, labelName, 360, top, 3120, 435, Frame1)
             ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        return caja(boxName, 3600, top, 2055, 435, false, Frame1);
+        return resultado(boxName, 3600, top, 2055, Frame1);
     };
     txtVaResEst =
         izquierda(QStringLiteral("VALOR RESIDUAL ESTIMADO:"), "lblVaResEst", "txtVaResEst", 480);
@@ -212,7 +224,7 @@ void frmAmortizacion::crearResultados()
                                 int top) {
         rotulo(caption, labelName, 6120, top - 165, 2880, 765, Frame1)
             ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        return caja(boxName, 9120, top, 1980, 435, false, Frame1);
+        return resultado(boxName, 9120, top, 1980, Frame1);
     };
     txtAmAcCiEj = derecha(QStringLiteral("AMORTIZACION ACUMULADA AL CIERRE DE EJERCICIO:"),
                           "lblAmAcCiEj", "txtAmAcCiEj", 480);
@@ -222,7 +234,7 @@ void frmAmortizacion::crearResultados()
     // The disposal amount lies over the frame's right column, on the window itself.
     rotulo(QStringLiteral("IMPORTE RESIDUAL: DE BAJA:"), "lblResidual", 6360, 5595, 2880, 765, this)
         ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    txtresidual = caja("txtresidual", 9360, 5760, 1980, 435, false, this);
+    txtresidual = resultado("txtresidual", 9360, 5760, 1980, this);
     setColor(txtresidual, QPalette::Base, rosa);
 
     cmdCalcular = new CommandButton(QStringLiteral("&Calcular"), this);

@@ -6,8 +6,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QStylePainter>
 #include <utility>
+#include <qdrawutil.h>
 
 namespace vemtaro::platform {
 
@@ -49,7 +51,10 @@ bool TextControl::filterKey(QKeyEvent* event)
     return true;
 }
 
-TextBox::TextBox(QWidget* parent) : TextControlOf<QLineEdit>(parent) {}
+TextBox::TextBox(QWidget* parent) : TextControlOf<QLineEdit>(parent)
+{
+    connect(this, &QLineEdit::textChanged, this, &TextBox::fitText);
+}
 
 void TextBox::setText(const QString& text)
 {
@@ -82,6 +87,37 @@ void TextBox::setSelStart(int start)
     if (m_settingText > 0)
         m_caretPlaced = true;
     setCursorPosition(start);
+}
+
+void TextBox::shrinkToFit()
+{
+    m_ownPoints = font().pointSizeF();
+    fitText();
+}
+
+void TextBox::resizeEvent(QResizeEvent* event)
+{
+    TextControlOf<QLineEdit>::resizeEvent(event);
+    fitText();
+}
+
+void TextBox::fitText()
+{
+    if (m_ownPoints <= 0)
+        return;
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QMargins margins = textMargins();
+    // A line edit keeps 2 pixels each side of its text, and 2 more for the caret.
+    const int room = style()->subElementRect(QStyle::SE_LineEditContents, &option, this).width() -
+                     margins.left() - margins.right() - 6;
+    constexpr qreal smallest = 6;
+    QFont fitted = font();
+    fitted.setPointSizeF(m_ownPoints);
+    while (QFontMetrics(fitted).horizontalAdvance(text()) > room && fitted.pointSizeF() > smallest)
+        fitted.setPointSizeF(fitted.pointSizeF() - 0.5);
+    if (fitted != font())
+        setFont(fitted);
 }
 
 MultiLineTextBox::MultiLineTextBox(QWidget* parent) : TextControlOf<QPlainTextEdit>(parent)
@@ -163,6 +199,24 @@ Label::Label(const QString& caption, QWidget* parent) : QLabel(caption, parent)
 }
 
 Frame::Frame(const QString& caption, QWidget* parent) : QGroupBox(caption, parent) {}
+
+void Frame::paintEvent(QPaintEvent*)
+{
+    // The style's own group box puts its border below the caption, through the first control
+    // laid out where the border was meant to be.
+    QPainter painter(this);
+    QRect caption;
+    if (!title().isEmpty())
+        caption = QRect(QPoint(6, 0), fontMetrics().size(Qt::TextShowMnemonic, title()))
+                      .adjusted(-2, 0, 2, 0);
+    QRect border = rect();
+    border.setTop(caption.isNull() ? 0 : caption.center().y());
+    painter.setClipRegion(QRegion(rect()) - caption);
+    qDrawShadeRect(&painter, border, palette(), true); // etched
+    painter.setClipping(false);
+    style()->drawItemText(&painter, caption, Qt::AlignCenter | Qt::TextShowMnemonic, palette(),
+                          isEnabled(), title(), QPalette::WindowText);
+}
 
 Line::Line(int x1, int y1, int x2, int y2, int width, QWidget* parent)
     : QWidget(parent), m_width(qMax(1, width))

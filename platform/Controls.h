@@ -92,15 +92,24 @@ public:
     void setSelStart(int start) override;
     void setSelLength(int length) override { setSelection(cursorPosition(), length); }
 
+    /// From now on, whenever the text is wider than the box, its type shrinks half a point at
+    /// a time (down to 6 points) until the whole text shows; it grows back to the box's own
+    /// size, that of its font now, when the text fits again.
+    void shrinkToFit();
+
 protected:
     void typeCharacter(QChar c) override { insert(QString(c)); }
     void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void fitText();
+
     int m_settingText = 0;             ///< depth of setText() calls under way
     bool m_caretPlaced = false;        ///< a handler placed the caret while the text was being set
     bool m_keepFocusSelection = false; ///< the click that gave the focus must not undo it
+    qreal m_ownPoints = 0;             ///< the box's own type size when it shrinks to fit, else 0
 };
 
 /// A multi-line text box; Tab moves the focus on, as in every other box.
@@ -155,10 +164,15 @@ public:
     explicit Label(const QString& caption, QWidget* parent = nullptr);
 };
 
-/// A captioned frame grouping option buttons.
+/// A captioned frame grouping option buttons. The caption stands in a gap of the border,
+/// whose top edge runs through the caption's middle, so that the controls placed in the frame
+/// have its whole height below the caption.
 class Frame : public QGroupBox {
 public:
     explicit Frame(const QString& caption, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 /// A straight line drawn on its window, horizontal or vertical, given by its two ends in twips

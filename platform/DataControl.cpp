@@ -36,6 +36,8 @@ DataControl::DataControl(db::Connection& db, const QString& recordSource, QWidge
     addButton("cmdAnterior", QStringLiteral("◀"), &DataControl::movePrevious);
     m_caption->setObjectName(QStringLiteral("caption"));
     m_caption->setAlignment(Qt::AlignCenter);
+    // "No hay entradas de registros" is wider than the bar between its arrows: it takes two lines.
+    m_caption->setWordWrap(true);
     layout->addWidget(m_caption, 1);
     addButton("cmdSiguiente", QStringLiteral("▶"), &DataControl::moveNext);
     addButton("cmdUltimo", QStringLiteral("▶|"), &DataControl::moveLast);

@@ -5,11 +5,13 @@
 #include "db/DbError.h"
 #include "db/RecordSetModel.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 namespace vemtaro::platform {
 
@@ -59,7 +61,7 @@ DataGrid::DataGrid(DataControl& source, QWidget* parent)
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    fitRowsToFont();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->hide();
     horizontalHeader()->setStretchLastSection(true);
@@ -84,7 +86,24 @@ void DataGrid::setFontSize(qreal points)
     QFont cells = font();
     cells.setPointSizeF(points);
     setFont(cells);
-    verticalHeader()->setDefaultSectionSize(QFontMetrics(cells).height() + 4);
+}
+
+void DataGrid::setColumnWidth(int column, int width)
+{
+    QTableView::setColumnWidth(column,
+                               std::max(width, horizontalHeader()->sectionSizeHint(column)));
+}
+
+void DataGrid::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitRowsToFont();
+}
+
+void DataGrid::fitRowsToFont()
+{
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
 }
 
 void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)

@@ -26,13 +26,19 @@ public:
     explicit DataGrid(DataControl& source, QWidget* parent = nullptr);
     ~DataGrid() override;
 
-    /// The cells' font size in points; the header keeps its own font.
+    /// The cells' font size in points; the header keeps its own font. Rows are as high as the
+    /// cells' font needs.
     qreal fontSize() const;
     void setFontSize(qreal points);
+
+    /// Sets a column's width, never below what its heading needs (in the bold of the current
+    /// column's heading), so that no field name is cut.
+    void setColumnWidth(int column, int width);
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     class CellDelegate;
@@ -41,6 +47,7 @@ private:
     /// Shows "Error: " and `description` once the current event is over, with the grid back
     /// on the current record; a second failure before then is the same one.
     void reportLater(const QString& description);
+    void fitRowsToFont();
 
     DataControl& m_source;
     db::RecordSetModel* m_model;

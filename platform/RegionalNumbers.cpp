@@ -232,7 +232,29 @@ QString grouped(std::uint64_t whole, const QString& separator)
     return digits;
 }
 
+/// The region the environment names for numbers, as POSIX looks it up; empty for none.
+QString environmentRegion()
+{
+    for (const char* variable : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty())
+            return value;
+    }
+    return {};
+}
+
 } // namespace
+
+void useRegionalSettings()
+{
+    // "C.UTF-8" and "POSIX@euro" are still the C locale: a codeset or a modifier names no region.
+    const QString region = environmentRegion().section(u'.', 0, 0).section(u'@', 0, 0);
+    const bool named =
+        !region.isEmpty() && region != QLatin1String("C") && region != QLatin1String("POSIX");
+    // A kiosk or a fresh machine often starts with no region at all; the clerks write Spanish
+    // numbers.
+    QLocale::setDefault(named ? QLocale::system() : QLocale(QLocale::Spanish, QLocale::Argentina));
+}
 
 std::optional<double> toNumber(const QString& text)
 {

@@ -6,8 +6,15 @@
 namespace vemtaro::platform {
 
 // Conversions between numbers and the texts the clerk reads and types. All follow the
-// separators of QLocale() (the default locale, which is the system's unless set otherwise):
-// es_AR writes one thousand and a half as "1.000,5", en_US as "1,000.5".
+// separators of QLocale() (the default locale, set by useRegionalSettings()): es_AR writes one
+// thousand and a half as "1.000,5", en_US as "1,000.5".
+
+/// Makes the region the environment names for numbers the default of every conversion: the
+/// first of LC_ALL, LC_NUMERIC and LANG that is set and not empty. Where none names a region
+/// (all unset or empty, or the first is "C" or "POSIX", with or without a codeset), Spanish
+/// (Argentina) conventions apply: decimal comma, period for thousands. Call once at start,
+/// before any window reads or writes a number.
+void useRegionalSettings();
 
 /// The whole text read as a number with the regional separators: blanks around it, a sign,
 /// thousands separators between groups of three digits, a decimal separator, an exponent

@@ -3,6 +3,7 @@
 
 #include "chart/FrmConsulVemtaro.h"
 #include "chart/Ventanas.h"
+#include "depreciation/frmAmortizacion.h"
 #include "platform/MessageBox.h"
 #include "references/FrmReferencias.h"
 
@@ -13,6 +14,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
+#include <cmath>
 
 using namespace vemtaro;
 using platform::CommandButton;
@@ -55,6 +58,57 @@ QString focusedName()
     while (focus && focus->objectName().isEmpty())
         focus = focus->parentWidget();
     return focus ? focus->objectName() : QString();
+}
+
+/// Moves to the first account with a useful life and presses "Consultar Amortizacion";
+/// returns the calculator then open, or null.
+frmAmortizacion* abrirCalculadora(FrmConsulVemtaro* w)
+{
+    for (int row = 0; row < w->dcdatos->recordset().recordCount(); ++row) {
+        w->dcdatos->moveTo(row);
+        if (w->Text2->text() != QLatin1String("0")) {
+            QTest::mouseClick(w->cmdAmort, Qt::LeftButton);
+            return qobject_cast<frmAmortizacion*>(
+                ChartTestSupport::ventanaVisible(QStringLiteral("frmAmortizacion")));
+        }
+    }
+    return nullptr;
+}
+
+/// The contrast ratio of two colours, from 1 (the same) to 21 (black on white), by the relative
+/// luminance of sRGB.
+double contraste(QColor a, QColor b)
+{
+    const auto luminancia = [](QColor c) {
+        const auto lineal = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lineal(c.redF()) + 0.7152 * lineal(c.greenF()) + 0.0722 * lineal(c.blueF());
+    };
+    const auto [claro, oscuro] = std::minmax(luminancia(a), luminancia(b));
+    return (oscuro + 0.05) / (claro + 0.05);
+}
+
+/// Whether the box shows the whole of its text. A line edit scrolls its text when it paints,
+/// to show the caret: with the caret at the end, the caret stands a whole text's width from
+/// where it stood at the start only if nothing scrolled out.
+bool muestraEntero(QLineEdit* box)
+{
+    const auto caret = [box](int position) {
+        box->setCursorPosition(position);
+        box->grab();
+        return box->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    };
+    const int start = caret(0);
+    return caret(box->text().size()) - start >= box->fontMetrics().horizontalAdvance(box->text());
+}
+
+/// Whether the label's text, laid out as the label lays it out, stays within its contents.
+bool cabe(const QLabel* label)
+{
+    const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+    const QRect room = label->contentsRect();
+    return room.contains(label->fontMetrics().boundingRect(room, flags, label->text()));
 }
 
 /// Puts the window in the state of an edit as the record editor does.
@@ -256,6 +310,81 @@ private Q_SLOTS:
         QCOMPARE(w->dbgResultados->horizontalHeader()->font().pointSizeF(), header.pointSizeF());
     }
 
+    void everythingReadsWhole()
+    {
+        FrmConsulVemtaro* w = m_support->abrirCuadro();
+        const QColor fondo = w->palette().color(QPalette::Window);
+        for (QLabel* rotulo : {w->Label1, w->Label2, w->Label3, w->Label4, w->Label7, w->Label5})
+            QVERIFY2(contraste(rotulo->palette().color(QPalette::WindowText), fondo) >= 4.5,
+                     qPrintable(rotulo->objectName()));
+
+        // The frame's border and caption stay clear of its option buttons.
+        QImage marco(w->Frame1->size(), QImage::Format_RGB32);
+        w->Frame1->render(&marco, {}, {}, QWidget::DrawWindowBackground);
+        for (QWidget* opcion : w->Frame1->findChildren<platform::OptionButton*>()) {
+            int cruzados = 0;
+            for (int y = opcion->y(); y <= opcion->geometry().bottom(); ++y)
+                for (int x = opcion->x(); x <= opcion->geometry().right(); ++x)
+                    cruzados += marco.pixelColor(x, y) != fondo;
+            QVERIFY2(cruzados == 0, qPrintable(opcion->objectName()));
+        }
+
+        for (int item = 0; item < w->cbobusc->count(); ++item) {
+            w->cbobusc->setText(w->cbobusc->itemText(item));
+            QVERIFY2(muestraEntero(w->cbobusc->lineEdit()), qPrintable(w->cbobusc->text()));
+        }
+
+        // The grid's rows follow the grid's own type, not the window's.
+        const QFontMetrics celdas(w->dbgResultados->font());
+        QVERIFY(w->dbgResultados->rowHeight(0) >= celdas.height());
+        QVERIFY(w->dbgResultados->rowHeight(0) < QFontMetrics(w->font()).height() + 2);
+
+        // The calculator shows its largest figures whole.
+        frmAmortizacion* calculadora = abrirCalculadora(w);
+        QVERIFY(calculadora);
+        calculadora->txtPrecio->setText(QStringLiteral("922337203685477"));
+        calculadora->txtAnoAlta->setText(QStringLiteral("2000"));
+        calculadora->txtAnoEjerc->setText(QStringLiteral("2001"));
+        QTest::mouseClick(calculadora->cmdCalcular, Qt::LeftButton);
+        QCOMPARE(platform::MessageBox::takeShown().size(), 0);
+        for (platform::TextBox* caja :
+             {calculadora->txtVaResEst, calculadora->txtValorAmort, calculadora->txtAnoTransc,
+              calculadora->txtCuotaAmort, calculadora->txtAlicuota, calculadora->txtAmAcCiEj,
+              calculadora->txtValResCieAno, calculadora->txtresidual}) {
+            QVERIFY(!caja->text().isEmpty());
+            QVERIFY2(muestraEntero(caja), qPrintable(caja->text()));
+        }
+
+        // Every heading reads whole, in the bold of the current column's, full or empty.
+        QHeaderView* cabecera = w->dbgResultados->horizontalHeader();
+        QFont negrita = cabecera->font();
+        negrita.setBold(true);
+        const int margen = cabecera->style()->pixelMetric(QStyle::PM_HeaderMargin);
+        const auto cortados = [&] {
+            QStringList titulos;
+            for (int columna = 0; columna < cabecera->count(); ++columna) {
+                const QString titulo =
+                    cabecera->model()->headerData(columna, Qt::Horizontal).toString();
+                if (QFontMetrics(negrita).horizontalAdvance(titulo) + 2 * margen >
+                    cabecera->sectionSize(columna))
+                    titulos << titulo;
+            }
+            return titulos;
+        };
+        QCOMPARE(cortados(), QStringList());
+        const int alto = cabecera->height();
+        w->dcdatos->setRecordSource(
+            QStringLiteral("SELECT * FROM vemtaro WHERE codigo LIKE 'no hay'"));
+        w->dcdatos->refresh();
+        QCOMPARE(cortados(), QStringList());
+        QCOMPARE(cabecera->height(), alto);
+        QCOMPARE(w->dcdatos->caption(), QStringLiteral("No hay entradas de registros"));
+        QVERIFY(cabe(w->dcdatos->findChild<QLabel*>(QStringLiteral("caption"))));
+        // Closed first, as the clerk closes it, so that the grid is hidden while the database
+        // is still open.
+        w->close();
+    }
+
     void returningFromAnotherWindowGivesAFreshChartWindow()
     {
         QPointer<FrmConsulVemtaro> w = m_support->abrirCuadro();
@@ -288,40 +417,6 @@ private Q_SLOTS:
         QVERIFY(!nuevo->txtCuenta->isEnabled());
     }
 
-    void leavingTakesTheHiddenExtendedWindowAlong_data()
-    {
-        QTest::addColumn<bool>("closeBox");
-        QTest::newRow("Salir") << false;
-        QTest::newRow("title-bar close box") << true;
-    }
-
-    void leavingTakesTheHiddenExtendedWindowAlong()
-    {
-        QFETCH(bool, closeBox);
-        FrmConsulVemtaro* w = m_support->abrirCuadro();
-        QTest::mouseClick(w->cmdBuscAv, Qt::LeftButton);
-        ChartTestSupport::procesarCierres();
-        QPointer<QWidget> extendida = frmConsulExtCargada();
-        QTest::mouseClick(extendida->findChild<QPushButton*>(QStringLiteral("cmdSalir")),
-                          Qt::LeftButton);
-        ChartTestSupport::procesarCierres();
-        QVERIFY(!extendida.isNull());
-
-        QPointer<QWidget> cuadro =
-            ChartTestSupport::ventanaVisible(QStringLiteral("FrmConsulVemtaro"));
-        if (closeBox)
-            cuadro->close();
-        else
-            QTest::mouseClick(cuadro->findChild<QPushButton*>(QStringLiteral("cmdSalir")),
-                              Qt::LeftButton);
-        ChartTestSupport::procesarCierres();
-        QVERIFY(cuadro.isNull());
-        QVERIFY(extendida.isNull());
-        // With no window left the program ends.
-        for (QWidget* window : QApplication::topLevelWidgets())
-            QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
-    }
-
     void referencesReplaceTheChartWindowAndComeBackFresh()
     {
         QPointer<FrmConsulVemtaro> w = m_support->abrirCuadro();
@@ -350,6 +445,15 @@ private Q_SLOTS:
 
     void depreciationOpensOnlyForDepreciatedAccounts()
     {
+        // With no region named, numbers are Spanish. (The next test prepares the application
+        // afresh.)
+        const QByteArray lcAll = qgetenv("LC_ALL");
+        const bool lcAllSet = qEnvironmentVariableIsSet("LC_ALL");
+        const auto restore =
+            qScopeGuard([&] { lcAllSet ? qputenv("LC_ALL", lcAll) : qunsetenv("LC_ALL"); });
+        qputenv("LC_ALL", "C");
+        prepararAplicacion();
+
         FrmConsulVemtaro* w = m_support->abrirCuadro();
         // The first accounts are land, which is not depreciated.
         QCOMPARE(w->Text2->text(), QStringLiteral("0"));
@@ -359,21 +463,67 @@ private Q_SLOTS:
         QCOMPARE(shown[0].prompt, QStringLiteral("Este Bien, no se amortiza"));
         QVERIFY(!ChartTestSupport::ventanaVisible(QStringLiteral("frmAmortizacion")));
 
-        const int depreciated = m_support
-                                    ->consultar(QStringLiteral(
-                                        "SELECT count(*) FROM vemtaro WHERE id < (SELECT min(id) "
-                                        "FROM vemtaro WHERE VIDA_UTIL > 0)"))
-                                    .toInt();
-        w->dcdatos->moveTo(depreciated);
-        const QString cuenta = w->txtCuenta->text();
-        QTest::mouseClick(w->cmdAmort, Qt::LeftButton);
-        QWidget* calculadora = ChartTestSupport::ventanaVisible(QStringLiteral("frmAmortizacion"));
+        frmAmortizacion* calculadora = abrirCalculadora(w);
         QVERIFY(calculadora);
-        QCOMPARE(calculadora->findChild<QLineEdit*>(QStringLiteral("txtCodigo"))->text(), cuenta);
-        QCOMPARE(calculadora->findChild<QLineEdit*>(QStringLiteral("Text2"))->text(),
-                 w->Text2->text());
+        QCOMPARE(calculadora->txtCodigo->text(), w->txtCuenta->text());
+        QCOMPARE(calculadora->Text2->text(), w->Text2->text());
         // The chart window stays usable beside it.
         QVERIFY(w->isVisible() && w->isEnabled());
+
+        QCOMPARE(calculadora->txtPrecio->text(), QStringLiteral("0,00"));
+        calculadora->txtPrecio->setText(QStringLiteral("2.500"));
+        calculadora->txtAnoAlta->setText(calculadora->txtAnoEjerc->text());
+        QTest::mouseClick(calculadora->cmdCalcular, Qt::LeftButton);
+        QCOMPARE(platform::MessageBox::takeShown().size(), 0);
+        QCOMPARE(calculadora->txtValorAmort->text(), QStringLiteral("2.499,00"));
+        QCOMPARE(calculadora->txtresidual->text(), QStringLiteral("2.500,00"));
+    }
+
+    void leavingEndsTheProgramWithItsLastWindow_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("Salir") << false;
+        QTest::newRow("title-bar close box") << true;
+    }
+
+    void leavingEndsTheProgramWithItsLastWindow()
+    {
+        QFETCH(bool, closeBox);
+        // Leave the extended search window loaded and hidden, and the calculator open.
+        QTest::mouseClick(m_support->abrirCuadro()->cmdBuscAv, Qt::LeftButton);
+        ChartTestSupport::procesarCierres();
+        QPointer<QWidget> extendida = frmConsulExtCargada();
+        QTest::mouseClick(extendida->findChild<QPushButton*>(QStringLiteral("cmdSalir")),
+                          Qt::LeftButton);
+        ChartTestSupport::procesarCierres();
+        QVERIFY(!extendida.isNull());
+        QPointer<FrmConsulVemtaro> cuadro = qobject_cast<FrmConsulVemtaro*>(
+            ChartTestSupport::ventanaVisible(QStringLiteral("FrmConsulVemtaro")));
+        QPointer<frmAmortizacion> calculadora = abrirCalculadora(cuadro);
+        QVERIFY(calculadora);
+
+        // The program's own event loop decides when it ends. What this test left pending dies
+        // with `alcance`.
+        QObject alcance;
+        bool calculadoraSeguia = false;
+        QTimer::singleShot(0, &alcance, [&] {
+            closeBox ? void(cuadro->close()) : cuadro->cmdSalir->click();
+            QTimer::singleShot(0, &alcance, [&] {
+                calculadoraSeguia = calculadora && calculadora->isVisible();
+                if (calculadora)
+                    calculadora->close();
+            });
+        });
+        QTimer guard;
+        guard.callOnTimeout([] { QCoreApplication::exit(1); });
+        guard.start(10000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(calculadoraSeguia);
+        ChartTestSupport::procesarCierres();
+        QVERIFY(cuadro.isNull());
+        QVERIFY(extendida.isNull());
+        for (QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
     }
 
 private:

@@ -58,23 +58,27 @@ void TestCalculo::calculo_data()
         // Bought in the fiscal year, it leaves at its price.
         fila(l, "10|1000|2004|2004", {}, "1,00 999,00 1 99,90 10,00 99,90 899,10 1.000,00");
         fila(l, "5|2500,50|2003|2004", {}, "1,00 2.499,50 2 499,90 20,00 999,80 1.499,70 1.999,60");
+        // The inputs as loaded, the price written in the region's own separators.
+        fila(l, "10", {},
+             QStringLiteral("1,00 -1,00 %1 -0,10 10,00 0,00 * 1,00")
+                 .arg(QDate::currentDate().year() + 1));
     }
     const QString es = QStringLiteral("es_AR");
-    const QString precioInvalido = QStringLiteral("El campo PRECIO no contiene un número válido.");
-    fila(es, "10", {},
-         QStringLiteral("1,00 -1,00 %1 -0,10 10,00 0,00 * 1,00")
-             .arg(QDate::currentDate().year() + 1));
-    // The loaded "0,00" has a decimal comma, which en_US does not read.
-    fila(QStringLiteral("en_US"), "10", precioInvalido, {});
-    // Acquired after the fiscal year: the calculation goes on with T = -1.
-    fila(es, "10|1000|2006|2004",
-         "El Año de Alta debe ser un numero igual o menor al Año de Ejercicio",
+    // A useful life of exactly the years of use is not yet written off; one year less is.
+    fila(es, "4|1000|2000|2004", {}, "1,00 999,00 5 249,75 25,00 0,00 0,00 1,00");
+    fila(es, "5|1000|2000|2004", {}, "1,00 999,00 5 199,80 20,00 999,00 0,00 199,80");
+    fila(es, "6|1000|2000|2004", {}, "1,00 999,00 5 166,50 16,67 832,50 166,50 333,00");
+    // Acquired after the fiscal year: the calculation goes on with T = 0 or -1.
+    const QString anoPosterior =
+        QStringLiteral("El Año de Alta debe ser un numero igual o menor al Año de Ejercicio");
+    fila(es, "10|1000|2005|2004", anoPosterior, "1,00 999,00 0 99,90 10,00 0,00 999,00 1.098,90");
+    fila(es, "10|1000|2006|2004", anoPosterior,
          "1,00 999,00 -1 99,90 10,00 -99,90 1.098,90 1.198,80");
     // A year typed into an emptied box follows a 0, and still equals the fiscal year.
     fila(es, "10|1000|02004|2004", {}, "1,00 999,00 1 99,90 10,00 99,90 899,10 1.000,00");
 
     // Faults stop the calculation at their step.
-    fila(es, "10|12abc|2000|2004", precioInvalido, {});
+    fila(es, "10|12abc|2000|2004", "El campo PRECIO no contiene un número válido.", {});
     fila(es, "10|1000||2004", "El campo AÑO DEL ALTA no contiene un número válido.", {});
     fila(es, "10|1000|2000|", "El campo AÑO DEL EJERCICIO no contiene un número válido.", {});
     fila(es, "10|1000000000000000|2000|2004",

@@ -102,6 +102,20 @@ private Q_SLOTS:
         press("cmdUltimo");
         press("cmdSiguiente");
         QCOMPARE(m_source->recordset().absolutePosition(), m_source->recordset().recordCount() - 1);
+
+        // On an empty result they move nothing and say nothing.
+        m_source->setRecordSource(
+            QStringLiteral("SELECT * FROM vemtaro WHERE codigo LIKE 'no hay'"));
+        m_source->refresh();
+        m_source->setCaption(QStringLiteral("No hay entradas de registros"));
+        reposition.clear();
+        QSignalSpy failed(m_source, &DataControl::moveFailed);
+        for (const char* arrow : {"cmdPrimero", "cmdAnterior", "cmdSiguiente", "cmdUltimo"})
+            press(arrow);
+        QCOMPARE(reposition.count() + failed.count(), 0);
+        QCOMPARE(m_source->recordset().absolutePosition(), -1);
+        QCOMPARE(m_source->caption(), QStringLiteral("No hay entradas de registros"));
+        QVERIFY(m_code->text().isEmpty());
         QVERIFY(MessageBox::takeShown().isEmpty());
     }
 
@@ -339,11 +353,19 @@ private Q_SLOTS:
 
     void cellFontChangesAloneWhenZooming()
     {
+        m_window->setFont(QFont(QStringLiteral("Liberation Sans"), 20));
         auto* grid = new DataGrid(*m_source, m_window.get());
         grid->setFont(QFont(QStringLiteral("Liberation Sans"), 8));
         const qreal header = grid->horizontalHeader()->font().pointSizeF();
+        // Rows are as high as the cells' type needs, not the window's.
+        const auto rowFitsCells = [grid] {
+            const int cells = grid->fontMetrics().height();
+            return grid->rowHeight(0) >= cells && grid->rowHeight(0) < cells * 3 / 2;
+        };
+        QVERIFY(rowFitsCells());
         grid->setFontSize(13);
         QCOMPARE(grid->fontSize(), 13.0);
+        QVERIFY(rowFitsCells());
         QCOMPARE(grid->horizontalHeader()->font().pointSizeF(), header);
     }
 

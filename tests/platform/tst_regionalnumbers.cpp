@@ -18,6 +18,12 @@ void row(const char* locale, const char* text, double number, const char* money)
         << locale << QString::fromUtf8(text) << number << money;
 }
 
+/// `text` with periods and commas swapped: an es_AR text in en_US separators.
+QString swapSeparators(const char* text)
+{
+    return QString::fromLatin1(text).replace(u'.', u'#').replace(u',', u'.').replace(u'#', u',');
+}
+
 } // namespace
 
 class TestRegionalNumbers : public QObject {
@@ -26,11 +32,58 @@ class TestRegionalNumbers : public QObject {
 private Q_SLOTS:
     void cleanup() { QLocale::setDefault(QLocale::system()); }
 
+    void theEnvironmentNamesTheRegion_data();
+    void theEnvironmentNamesTheRegion();
+
     void readAsNumberAndAsMoney_data();
     void readAsNumberAndAsMoney();
     void leadingNumberTakesWhatLeads();
     void toTextWritesFifteenDigits();
 };
+
+void TestRegionalNumbers::theEnvironmentNamesTheRegion_data()
+{
+    QTest::addColumn<QByteArrayList>("environment"); // LC_ALL, LC_NUMERIC, LANG; "-" unset
+    QTest::addColumn<bool>("spanish");
+
+    const auto row = [](const char* name, QByteArrayList environment, bool spanish) {
+        QTest::newRow(name) << environment << spanish;
+    };
+    row("nothing set", {"-", "-", "-"}, true);
+    row("all empty", {"", "", ""}, true);
+    row("C", {"-", "-", "C"}, true);
+    row("POSIX", {"", "", "POSIX"}, true);
+    row("C with a codeset", {"-", "-", "C.UTF-8"}, true);
+    row("LC_ALL decides first", {"C", "-", "en_US.UTF-8"}, true);
+    row("then LC_NUMERIC", {"", "POSIX", "en_US.UTF-8"}, true);
+    row("a named region", {"-", "-", "en_US.UTF-8"}, false);
+    row("a named region for numbers", {"", "en_US.UTF-8", "C"}, false);
+    row("a named region over all", {"en_US.UTF-8", "C", "C"}, false);
+}
+
+void TestRegionalNumbers::theEnvironmentNamesTheRegion()
+{
+    QFETCH(QByteArrayList, environment);
+    QFETCH(bool, spanish);
+    const char* const names[] = {"LC_ALL", "LC_NUMERIC", "LANG"};
+    QByteArrayList saved;
+    for (int i = 0; i < 3; ++i) {
+        saved << (qEnvironmentVariableIsSet(names[i]) ? qgetenv(names[i]) : "-");
+        if (environment[i] == "-")
+            qunsetenv(names[i]);
+        else
+            qputenv(names[i], environment[i]);
+    }
+    useRegionalSettings();
+    for (int i = 0; i < 3; ++i)
+        saved[i] == "-" ? qunsetenv(names[i]) : qputenv(names[i], saved[i]);
+
+    // main() made the system region en_US, whatever the machine's.
+    QCOMPARE(QLocale().name(), spanish ? QStringLiteral("es_AR") : QLocale::system().name());
+    QCOMPARE(toNumber("2.500"), std::optional(spanish ? 2500.0 : 2.5));
+    QCOMPARE(toNumber("0,00"), spanish ? std::optional(0.0) : std::nullopt);
+    QCOMPARE(moneyFormat("1234").text, spanish ? "1.234,00" : "1,234.00");
+}
 
 void TestRegionalNumbers::readAsNumberAndAsMoney_data()
 {
@@ -58,11 +111,18 @@ void TestRegionalNumbers::readAsNumberAndAsMoney_data()
     row("es_AR", "-922337203685477,5809", -922337203685477.5809, "!range");
     row("es_AR", "1e400", none, "!range");
     row("es_AR", "1e999999999999", none, "!range");
-    // A period is the thousands separator here: only between groups of three.
-    row("es_AR", "1000.5", none, "!nan");
-    row("es_AR", "1.00", none, "!nan");
-    row("es_AR", ".100", none, "!nan");
     row("en_US", "-1,234,567.891", -1234567.891, "-1,234,567.89");
+    row("es_AR", "12.345.678", 12345678, "12.345.678,00");
+    row("en_US", "0,500", 500, "500.00");
+    // A thousands separator stands only between groups: 1 to 3 digits first, then groups of
+    // three, all before the decimal separator.
+    for (const char* locale : {"es_AR", "en_US"}) {
+        const bool es = QLatin1String(locale) == QLatin1String("es_AR");
+        for (const char* text :
+             {"1000.5", "1.00", "1.0000", "12.34.567", "1.234.56,7", "1234.567", ".100", "-.100",
+              "100.", "1.000.", "1.000.,5", "1..000", "1,000.000", "1,5.000", "1.2E3"})
+            row(locale, es ? text : qPrintable(swapSeparators(text)), none, "!nan");
+    }
 }
 
 void TestRegionalNumbers::readAsNumberAndAsMoney()
@@ -117,5 +177,13 @@ void TestRegionalNumbers::toTextWritesFifteenDigits()
     QCOMPARE(written(-1e300 / 7), QStringLiteral("-1.42857142857143E+299"));
 }
 
-QTEST_GUILESS_MAIN(TestRegionalNumbers)
+int main(int argc, char** argv)
+{
+    // A system region other than the Spanish one, so that following it can be told apart.
+    qputenv("LC_ALL", "en_US.UTF-8");
+    QCoreApplication app(argc, argv);
+    QLocale::system();
+    TestRegionalNumbers test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_regionalnumbers.moc"
