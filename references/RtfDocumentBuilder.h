@@ -5,10 +5,12 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextTableCellFormat>
 
 #include <vector>
 
 class QTextDocument;
+class QTextTable;
 
 namespace vemtaro::references::rtf {
 
@@ -43,6 +45,11 @@ public:
     void endRow(const ParaProps& para, const CharProps& mark, const RowDefinition& row);
     /// Writes whatever is still collected; call once, at the end of the data.
     void finish(const ParaProps& para, const CharProps& mark);
+    /// Makes each table row with a height of its own (\trrh) at least that tall, by padding
+    /// its tallest cell. A row never cuts its text, so an exact height is a least one too.
+    /// Lays out the document to measure the rows: call once it is complete, outside any
+    /// edit block.
+    void fitRowHeights();
 
 private:
     struct Run {
@@ -63,12 +70,19 @@ private:
         std::vector<Cell> cells;
         RowDefinition definition;
     };
+    struct SizedRow {
+        QTextTable* table;
+        int row;
+        int twips; ///< the height asked for, whether least or exact
+    };
 
     bool paragraphIsEmpty() const;
     Paragraph takeParagraph(const ParaProps& para, const CharProps& mark, bool pageBreakAfter);
     Cell& openCell();
     void closeRow(const RowDefinition& definition);
     void writeTable();
+    QTextTableCellFormat cellFormat(QTextTableCellFormat format, const RowDefinition& row,
+                                    size_t column, const Cell& content) const;
     void writeParagraph(QTextCursor& cursor, bool& blockIsFresh, const Paragraph& paragraph);
     const QTextCharFormat& charFormat(const CharProps& props);
     QTextBlockFormat blockFormat(const ParaProps& para, bool pageBreakAfter) const;
@@ -82,6 +96,7 @@ private:
     Row openRow_;
     bool cellIsOpen_ = false;
     QHash<CharProps, QTextCharFormat> charFormats_;
+    std::vector<SizedRow> sizedRows_;
 };
 
 } // namespace vemtaro::references::rtf
