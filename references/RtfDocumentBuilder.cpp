@@ -202,6 +202,25 @@ void DocumentBuilder::writeTable()
     closeRow(RowDefinition());
     if (rows_.empty())
         return;
+    const bool sized = std::any_of(rows_.begin(), rows_.end(),
+                                   [](const Row& row) { return row.definition.height != 0; });
+    const std::vector<CellPadding> fills = sized ? measureRowHeights() : std::vector<CellPadding>();
+    QTextTable* table = insertTable(cursor_);
+    for (const CellPadding& fill : fills) {
+        QTextTableCell cell = table->cellAt(fill.row, fill.column);
+        QTextTableCellFormat format = cell.format().toTableCellFormat();
+        format.setTopPadding(fill.top);
+        format.setBottomPadding(fill.bottom);
+        cell.setFormat(format);
+    }
+    cursor_.setPosition(table->lastPosition() + 1);
+    cursorBlockIsFresh_ = true;
+    rows_.clear();
+    tableColumns_ = 0;
+}
+
+QTextTable* DocumentBuilder::insertTable(QTextCursor& cursor)
+{
     const size_t columns = tableColumns_;
     const RowDefinition& first = rows_.front().definition;
 
@@ -223,7 +242,7 @@ void DocumentBuilder::writeTable()
         format.setColumnWidthConstraints(widths);
     }
 
-    QTextTable* table = cursor_.insertTable(int(rows_.size()), int(columns), format);
+    QTextTable* table = cursor.insertTable(int(rows_.size()), int(columns), format);
     for (size_t r = 0; r < rows_.size(); ++r) {
         const Row& row = rows_[r];
         for (size_t c = 0; c < row.cells.size(); ++c) {
@@ -237,13 +256,51 @@ void DocumentBuilder::writeTable()
             cell.setFormat(
                 cellFormat(cell.format().toTableCellFormat(), row.definition, c, row.cells[c]));
         }
-        if (row.definition.height != 0)
-            sizedRows_.push_back({table, int(r), row.definition.height});
     }
-    cursor_.setPosition(table->lastPosition() + 1);
-    cursorBlockIsFresh_ = true;
-    rows_.clear();
-    tableColumns_ = 0;
+    return table;
+}
+
+std::vector<DocumentBuilder::CellPadding> DocumentBuilder::measureRowHeights()
+{
+    // A copy of the table, laid out on its own: its fixed column widths make its rows as
+    // tall as they will be in the document, at a fraction of the cost of laying that out.
+    QTextDocument scratch;
+    scratch.setDefaultFont(cursor_.document()->defaultFont());
+    QTextCursor cursor(&scratch);
+    const QTextTable* table = insertTable(cursor);
+    const QAbstractTextDocumentLayout& layout = *scratch.documentLayout();
+    std::vector<CellPadding> fills;
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        const int twips = rows_[r].definition.height;
+        if (twips == 0)
+            continue;
+        QTextTableCell tallest;
+        qreal tallestHeight = 0;
+        for (int column = 0; column < table->columns(); ++column) {
+            const QTextTableCell cell = table->cellAt(int(r), column);
+            const QTextTableCellFormat format = cell.format().toTableCellFormat();
+            // Two cells share a border: each takes half of its width.
+            const qreal height = textHeight(layout, cell) + format.topPadding() +
+                                 format.bottomPadding() +
+                                 (format.topBorder() + format.bottomBorder()) / 2;
+            if (!tallest.isValid() || height > tallestHeight) {
+                tallest = cell;
+                tallestHeight = height;
+            }
+        }
+        const qreal missing = twipsToPixels(std::abs(twips)) - tallestHeight;
+        if (missing <= 0)
+            continue;
+        // The room goes where the cell's alignment leaves it, so that its text stays put.
+        const QTextTableCellFormat format = tallest.format().toTableCellFormat();
+        const auto alignment = format.verticalAlignment();
+        const qreal above = alignment == QTextCharFormat::AlignBottom   ? missing
+                            : alignment == QTextCharFormat::AlignMiddle ? missing / 2
+                                                                        : 0;
+        fills.push_back({int(r), tallest.column(), format.topPadding() + above,
+                         format.bottomPadding() + missing - above});
+    }
+    return fills;
 }
 
 QTextTableCellFormat DocumentBuilder::cellFormat(QTextTableCellFormat format,
@@ -294,50 +351,6 @@ QTextTableCellFormat DocumentBuilder::cellFormat(QTextTableCellFormat format,
         (format.*side.setBrush)(color.isValid() ? color : QColor(Qt::black));
     }
     return format;
-}
-
-void DocumentBuilder::fitRowHeights()
-{
-    if (sizedRows_.empty())
-        return;
-    QTextDocument& document = *cursor_.document();
-    const QAbstractTextDocumentLayout& layout = *document.documentLayout();
-    // Measure every row first: each change of format lays out the document again.
-    std::vector<std::pair<QTextTableCell, QTextTableCellFormat>> padded;
-    for (const SizedRow& sized : sizedRows_) {
-        QTextTableCell tallest;
-        qreal tallestHeight = 0;
-        for (int column = 0; column < sized.table->columns(); ++column) {
-            const QTextTableCell cell = sized.table->cellAt(sized.row, column);
-            const QTextTableCellFormat format = cell.format().toTableCellFormat();
-            // Two cells share a border: each takes half of its width.
-            const qreal height = textHeight(layout, cell) + format.topPadding() +
-                                 format.bottomPadding() +
-                                 (format.topBorder() + format.bottomBorder()) / 2;
-            if (!tallest.isValid() || height > tallestHeight) {
-                tallest = cell;
-                tallestHeight = height;
-            }
-        }
-        const qreal missing = twipsToPixels(std::abs(sized.twips)) - tallestHeight;
-        if (missing <= 0)
-            continue;
-        // The room goes where the cell's alignment leaves it, so that its text stays put.
-        QTextTableCellFormat format = tallest.format().toTableCellFormat();
-        const qreal above = format.verticalAlignment() == QTextCharFormat::AlignBottom ? missing
-                            : format.verticalAlignment() == QTextCharFormat::AlignMiddle
-                                ? missing / 2
-                                : 0;
-        format.setTopPadding(format.topPadding() + above);
-        format.setBottomPadding(format.bottomPadding() + missing - above);
-        padded.emplace_back(tallest, format);
-    }
-    QTextCursor editBlock(&document);
-    editBlock.beginEditBlock();
-    for (auto& [cell, format] : padded)
-        cell.setFormat(format);
-    editBlock.endEditBlock();
-    sizedRows_.clear();
 }
 
 void DocumentBuilder::writeParagraph(QTextCursor& cursor, bool& blockIsFresh,

@@ -45,11 +45,6 @@ public:
     void endRow(const ParaProps& para, const CharProps& mark, const RowDefinition& row);
     /// Writes whatever is still collected; call once, at the end of the data.
     void finish(const ParaProps& para, const CharProps& mark);
-    /// Makes each table row with a height of its own (\trrh) at least that tall, by padding
-    /// its tallest cell. A row never cuts its text, so an exact height is a least one too.
-    /// Lays out the document to measure the rows: call once it is complete, outside any
-    /// edit block.
-    void fitRowHeights();
 
 private:
     struct Run {
@@ -70,10 +65,12 @@ private:
         std::vector<Cell> cells;
         RowDefinition definition;
     };
-    struct SizedRow {
-        QTextTable* table;
+    /// The vertical padding that brings a row to its height (\trrh), in its tallest cell.
+    struct CellPadding {
         int row;
-        int twips; ///< the height asked for, whether least or exact
+        int column;
+        qreal top;
+        qreal bottom;
     };
 
     bool paragraphIsEmpty() const;
@@ -81,6 +78,11 @@ private:
     Cell& openCell();
     void closeRow(const RowDefinition& definition);
     void writeTable();
+    /// Writes the collected rows as a table at `cursor`.
+    QTextTable* insertTable(QTextCursor& cursor);
+    /// Rows with a height of their own are at least that tall (never shorter than their
+    /// text, so an exact height is an "at least" one too): the paddings that make them so.
+    std::vector<CellPadding> measureRowHeights();
     QTextTableCellFormat cellFormat(QTextTableCellFormat format, const RowDefinition& row,
                                     size_t column, const Cell& content) const;
     void writeParagraph(QTextCursor& cursor, bool& blockIsFresh, const Paragraph& paragraph);
@@ -96,7 +98,6 @@ private:
     Row openRow_;
     bool cellIsOpen_ = false;
     QHash<CharProps, QTextCharFormat> charFormats_;
-    std::vector<SizedRow> sizedRows_;
 };
 
 } // namespace vemtaro::references::rtf

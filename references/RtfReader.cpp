@@ -129,8 +129,6 @@ public:
     }
 
     void read();
-    /// Gives the table rows their heights, once the whole document is written and laid out.
-    void fitRowHeights() { builder_.fitRowHeights(); }
 
 private:
     GroupState& state() { return groups_.back(); }
@@ -1095,10 +1093,8 @@ bool readRtf(QByteArrayView rtf, QTextDocument& document)
     // of after every insertion.
     QTextCursor editBlock(&document);
     editBlock.beginEditBlock();
-    Reader reader(rtf.sliced(rtf.indexOf('{')), document);
-    reader.read();
+    Reader(rtf.sliced(rtf.indexOf('{')), document).read();
     editBlock.endEditBlock();
-    reader.fitRowHeights();
     document.setUndoRedoEnabled(undo);
     return true;
 }

@@ -32,8 +32,7 @@ bool looksLikeRtf(QByteArrayView data);
 /// Any input is safe: the reader never reads past the data, caps numbers and group nesting
 /// (groups past the cap share the state of the deepest one, and their text still shows),
 /// and stops at the end of the outermost group or of the data, keeping what it read so far.
-/// It lays the document out once more when rows have heights of their own. Returns false,
-/// leaving `document` empty, when `rtf` does not start like RTF.
+/// Returns false, leaving `document` empty, when `rtf` does not start like RTF.
 bool readRtf(QByteArrayView rtf, QTextDocument& document);
 
 } // namespace vemtaro::references
