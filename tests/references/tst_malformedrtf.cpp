@@ -124,48 +124,34 @@ void TestMalformedRtf::junkLeavesTheTextAroundIt()
             rtf += '{';
             int depth = 1;
             for (int piece = 0; piece < 100; ++piece) {
-                switch (random.bounded(12)) {
-                case 0: {
+                const int kind = random.bounded(12);
+                if (kind == 0) {
                     const int opened = random.bounded(100) == 0 ? 300 : 1;
                     rtf += QByteArray(opened, '{');
                     depth += opened;
-                    break;
-                }
-                case 1:
-                    if (depth > 1) {
-                        rtf += '}';
-                        --depth;
-                    }
-                    break;
-                case 2:
+                } else if (kind == 1 && depth > 1) {
+                    rtf += '}';
+                    --depth;
+                } else if (kind == 2) {
                     rtf += any(symbols);
-                    break;
-                case 3:
-                case 4:
+                } else if (kind <= 4) {
                     rtf += '\\' + any(words) + ' ';
-                    break;
-                case 5:
+                } else if (kind == 5) {
                     rtf += '\\' + any(numbered) + any(parameters) + ' ';
-                    break;
-                case 6: { // the bytes after \bin are data, braces and backslashes too
+                } else if (kind == 6) { // the bytes after \bin are data, braces and backslashes too
                     const int count = random.bounded(6);
                     rtf += "\\bin" + QByteArray::number(count) + ' ';
                     for (int i = 0; i < count; ++i)
                         rtf += char(random.bounded(256));
-                    break;
-                }
-                case 7: // \' and two hex digits, or one and a blank
-                    rtf += "\\'" +
-                           QByteArray::number(random.bounded(16, 256), 16)
-                               .left(1 + random.bounded(2)) +
-                           ' ';
-                    break;
-                default: // text, with bytes past ASCII, but no RTF syntax
+                } else if (kind == 7) { // \' and two hex digits, or one and a blank
+                    const int digits = 1 + random.bounded(2);
+                    rtf +=
+                        "\\'" + QByteArray::number(random.bounded(16, 256), 16).left(digits) + ' ';
+                } else { // text, with bytes past ASCII, but no RTF syntax
                     for (int i = random.bounded(1, 9); i > 0; --i) {
                         const char byte = char(random.bounded(1, 256));
                         rtf += byte == '\\' || byte == '{' || byte == '}' ? 'x' : byte;
                     }
-                    break;
                 }
             }
             rtf += QByteArray(depth, '}');

@@ -55,32 +55,37 @@ QString describeParagraph(const QTextDocument& document)
     return words.join(u' ');
 }
 
-// The borders of a cell as "side:width:style:colour" for each side that has one, then its
-// vertical alignment unless top, and its shading.
-QString describeCell(const QTextTableCellFormat& format)
+// A table cell's padding (left, top, right, bottom), then "side:width:style:colour" for each
+// side with a border, its vertical alignment unless top, and its shading.
+QString describeCell(QTextTable* table, int row, int column)
 {
+    const QTextTableCellFormat f = table->cellAt(row, column).format().toTableCellFormat();
     static const char* const styles[] = {"none",   "dotted",  "dashed",     "solid",
                                          "double", "dotdash", "dotdotdash", "groove",
                                          "ridge",  "inset",   "outset"};
-    const std::tuple<const char*, qreal, QTextFrameFormat::BorderStyle, QBrush> sides[] = {
-        {"top", format.topBorder(), format.topBorderStyle(), format.topBorderBrush()},
-        {"left", format.leftBorder(), format.leftBorderStyle(), format.leftBorderBrush()},
-        {"bottom", format.bottomBorder(), format.bottomBorderStyle(), format.bottomBorderBrush()},
-        {"right", format.rightBorder(), format.rightBorderStyle(), format.rightBorderBrush()}};
-    QStringList words;
-    for (const auto& [side, width, style, brush] : sides)
+    QStringList words{QStringLiteral("pad:%1,%2,%3,%4")
+                          .arg(f.leftPadding())
+                          .arg(f.topPadding())
+                          .arg(f.rightPadding())
+                          .arg(f.bottomPadding())};
+    const auto side = [&words](const char* name, qreal width, int style, const QBrush& brush) {
         if (width > 0 && style != QTextFrameFormat::BorderStyle_None)
             words << QStringLiteral("%1:%2:%3:%4")
-                         .arg(QLatin1String(side))
+                         .arg(QLatin1String(name))
                          .arg(width)
                          .arg(QLatin1String(styles[style]))
                          .arg(brush.color().name());
-    if (format.verticalAlignment() == QTextCharFormat::AlignMiddle)
+    };
+    side("top", f.topBorder(), f.topBorderStyle(), f.topBorderBrush());
+    side("left", f.leftBorder(), f.leftBorderStyle(), f.leftBorderBrush());
+    side("bottom", f.bottomBorder(), f.bottomBorderStyle(), f.bottomBorderBrush());
+    side("right", f.rightBorder(), f.rightBorderStyle(), f.rightBorderBrush());
+    if (f.verticalAlignment() == QTextCharFormat::AlignMiddle)
         words << QStringLiteral("middle");
-    else if (format.verticalAlignment() == QTextCharFormat::AlignBottom)
+    else if (f.verticalAlignment() == QTextCharFormat::AlignBottom)
         words << QStringLiteral("bottom");
-    if (format.hasProperty(QTextFormat::BackgroundBrush))
-        words << QStringLiteral("bg:") + format.background().color().name();
+    if (f.hasProperty(QTextFormat::BackgroundBrush))
+        words << QStringLiteral("bg:") + f.background().color().name();
     return words.join(u' ');
 }
 
@@ -351,28 +356,17 @@ void TestRtfReader::tableLayout()
     const auto fixed = [](qreal pixels) { return QTextLength(QTextLength::FixedLength, pixels); };
     QCOMPARE(table->format().columnWidthConstraints(),
              QList<QTextLength>({fixed(100), fixed(200)}));
-    // Each side as its cell defines it, and padding only between the columns.
-    const auto cell = [table](int row, int column) {
-        return table->cellAt(row, column).format().toTableCellFormat();
-    };
-    QCOMPARE(describeCell(cell(0, 0)),
-             QStringLiteral("top:2:solid:#ff0000 bottom:3:double:#000000 middle bg:#ffff00"));
-    QCOMPARE(describeCell(cell(0, 1)), QStringLiteral("left:1:dotted:#000000 bottom"));
-    QCOMPARE(describeCell(cell(1, 0)), describeCell(cell(0, 0)));
-    // Padding: \trgaph left and right, the paragraphs' own spacing above and below, which Qt
-    // would leave out at the edges of a cell.
-    const auto padding = [&cell](int row, int column) {
-        const QTextTableCellFormat format = cell(row, column);
-        return QList<qreal>{format.leftPadding(), format.topPadding(), format.rightPadding(),
-                            format.bottomPadding()};
-    };
-    QCOMPARE(padding(0, 0), QList<qreal>({7.2, 0, 7.2, 0}));
-    QCOMPARE(padding(0, 1), QList<qreal>({7.2, 0, 7.2, 0}));
-    QCOMPARE(padding(1, 0), QList<qreal>({7.2, 10, 7.2, 5}));
+    // Each side as its cell defines it. Padding: \trgaph left and right; above and below,
+    // the paragraphs' own spacing, which Qt leaves out at the edges of a cell.
+    const QString first = QStringLiteral("top:2:solid:#ff0000 bottom:3:double:#000000 middle "
+                                         "bg:#ffff00");
+    QCOMPARE(describeCell(table, 0, 0), "pad:7.2,0,7.2,0 " + first);
+    QCOMPARE(describeCell(table, 0, 1),
+             QStringLiteral("pad:7.2,0,7.2,0 left:1:dotted:#000000 bottom"));
+    QCOMPARE(describeCell(table, 1, 0), "pad:7.2,10,7.2,5 " + first);
     // Without cell borders a table has no lines at all.
     const auto plain = read(withHeader("\\trowd\\trgaph0\\cellx1000\\intbl a\\cell\\row"));
-    QCOMPARE(describeCell(tables(*plain).first()->cellAt(0, 0).format().toTableCellFormat()),
-             QString());
+    QCOMPARE(describeCell(tables(*plain).first(), 0, 0), QStringLiteral("pad:0,0,0,0"));
 }
 
 // \trrh: at least that height when positive, exactly when negative; the text's own height
