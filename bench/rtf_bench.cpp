@@ -108,9 +108,17 @@ void runRtf()
         QTextDocument document;
         document.setHtml(sample.html);
     });
+    // Rows with a height of their own make the reader lay the document out to measure them.
+    QByteArray sizedRows = sample.rtf;
+    sizedRows.replace("\\trowd", "\\trowd\\trrh400");
+    const double sizedRowsMs = vemtaro::bench::medianMs(runs, [&] {
+        QTextDocument document;
+        vemtaro::references::readRtf(sizedRows, document);
+    });
     vemtaro::bench::report(QStringLiteral("rtf_load_ms"), rtfMs);
     vemtaro::bench::report(QStringLiteral("rtf_html_ms"), htmlMs);
     vemtaro::bench::report(QStringLiteral("rtf_ratio"), rtfMs / htmlMs);
+    vemtaro::bench::report(QStringLiteral("rtf_load_row_heights_ms"), sizedRowsMs);
 }
 
 vemtaro::bench::Registration registration("rtf", &runRtf);

@@ -19,16 +19,22 @@ const char16_t* singleByteTable(int codePage)
     return nullptr;
 }
 
+// The Mac double-byte code pages read as the Windows ones they extend: they differ only
+// in a few signs at the edges of the single-byte range.
 const char* doubleByteName(int codePage)
 {
     switch (codePage) {
     case 932:
+    case 10001:
         return "CP932";
     case 936:
+    case 10008:
         return "CP936";
     case 949:
+    case 10003:
         return "CP949";
     case 950:
+    case 10002:
         return "CP950";
     case 1361:
         return "JOHAB";
@@ -59,10 +65,33 @@ int codePageForCharset(int charset)
 {
     switch (charset) {
     case 0: // ANSI
-    case 2: // Symbol: shown through 1252, which at least keeps the letters
         return 1252;
-    case 77:
+    case 2:
+        return symbolCodePage;
+    case 77: // the Mac charsets
         return 10000;
+    case 78:
+        return 10001;
+    case 79:
+        return 10003;
+    case 80:
+        return 10008;
+    case 81:
+        return 10002;
+    case 83:
+        return 10005;
+    case 84:
+        return 10004;
+    case 85:
+        return 10006;
+    case 86:
+        return 10081;
+    case 87:
+        return 10021;
+    case 88:
+        return 10029;
+    case 89:
+        return 10007;
     case 128:
         return 932;
     case 129:
@@ -98,6 +127,23 @@ int codePageForCharset(int charset)
     default:
         return 0;
     }
+}
+
+int codePageForFontName(const QString& family)
+{
+    if (family.compare(u"Symbol", Qt::CaseInsensitive) == 0)
+        return symbolCodePage;
+    if (family.compare(u"Wingdings", Qt::CaseInsensitive) == 0)
+        return wingdingsCodePage;
+    return 0;
+}
+
+char32_t symbolCharacter(int codePage, unsigned char byte)
+{
+    if (byte < 0x20)
+        return QChar::ReplacementCharacter;
+    return codePage == wingdingsCodePage ? wingdingsCharacters[byte - 0x20]
+                                         : symbolFontCharacters[byte - 0x20];
 }
 
 // One iconv conversion from a double-byte code page to UTF-16 in host order.
@@ -163,19 +209,26 @@ void CodePageDecoder::setCodePage(int codePage, QString& out)
         return;
     flush(out);
     codePage_ = codePage;
+    symbols_ = isSymbolCodePage(codePage);
     table_ = singleByteTable(codePage);
-    if (!table_ && doubleByteName(codePage)) {
+    if (symbols_ || table_)
+        return;
+    if (doubleByteName(codePage)) {
         if (!iconv_ || iconv_->codePage() != codePage)
             iconv_ = std::make_unique<Iconv>(codePage);
         if (!iconv_->isOpen())
             table_ = singleByteTable(1252);
-    } else if (!table_) {
+    } else {
         table_ = singleByteTable(1252);
     }
 }
 
 void CodePageDecoder::decode(QByteArrayView bytes, QString& out)
 {
+    if (symbols_) {
+        decodeSymbols(bytes, out);
+        return;
+    }
     if (!table_) {
         decodeDoubleByte(bytes, out);
         return;
@@ -191,6 +244,17 @@ void CodePageDecoder::decode(QByteArrayView bytes, QString& out)
         written += isKeptControl(c);
     }
     out.truncate(start + written);
+}
+
+void CodePageDecoder::decodeSymbols(QByteArrayView bytes, QString& out) const
+{
+    for (const char byte : bytes) {
+        const auto b = static_cast<unsigned char>(byte);
+        if (b >= 0x20)
+            out.append(QChar::fromUcs4(symbolCharacter(codePage_, b)));
+        else if (b == '\t')
+            out.append(u'\t');
+    }
 }
 
 void CodePageDecoder::decodeDoubleByte(QByteArrayView bytes, QString& out)

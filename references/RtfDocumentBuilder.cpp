@@ -1,5 +1,9 @@
 #include "references/RtfDocumentBuilder.h"
 
+#include "references/CodePage.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextTable>
 
@@ -11,6 +15,8 @@ namespace {
 
 // Keeps the format cache from growing on documents that change formatting at every letter.
 constexpr qsizetype maxCachedFormats = 4096;
+// A cell padding of an inch is more than any table has; it keeps columns from vanishing.
+constexpr qreal maxPaddingPixels = 96;
 
 Qt::Alignment qtAlignment(Alignment alignment)
 {
@@ -46,6 +52,48 @@ QTextCharFormat::UnderlineStyle qtUnderline(UnderlineStyle style)
         return QTextCharFormat::WaveUnderline;
     }
     return QTextCharFormat::NoUnderline;
+}
+
+QTextFrameFormat::BorderStyle qtBorderStyle(BorderStyle style)
+{
+    switch (style) {
+    case BorderStyle::None:
+        return QTextFrameFormat::BorderStyle_None;
+    case BorderStyle::Solid:
+        return QTextFrameFormat::BorderStyle_Solid;
+    case BorderStyle::Double:
+        return QTextFrameFormat::BorderStyle_Double;
+    case BorderStyle::Dotted:
+        return QTextFrameFormat::BorderStyle_Dotted;
+    case BorderStyle::Dashed:
+        return QTextFrameFormat::BorderStyle_Dashed;
+    case BorderStyle::DotDash:
+        return QTextFrameFormat::BorderStyle_DotDash;
+    case BorderStyle::DotDotDash:
+        return QTextFrameFormat::BorderStyle_DotDotDash;
+    case BorderStyle::Inset:
+        return QTextFrameFormat::BorderStyle_Inset;
+    case BorderStyle::Outset:
+        return QTextFrameFormat::BorderStyle_Outset;
+    }
+    return QTextFrameFormat::BorderStyle_None;
+}
+
+// The width Qt needs to draw `line`: at least a pixel, and room for both strokes and the
+// gap between them when it is doubled.
+qreal borderPixels(const BorderLine& line)
+{
+    if (line.style == BorderStyle::None)
+        return 0;
+    const qreal width = std::max(twipsToPixels(line.width), 1.0);
+    return line.style == BorderStyle::Double ? 3 * width : width;
+}
+
+// The height of a cell's text, from the top of its first paragraph to the bottom of its last.
+qreal textHeight(const QAbstractTextDocumentLayout& layout, const QTextTableCell& cell)
+{
+    return layout.blockBoundingRect(cell.lastCursorPosition().block()).bottom() -
+           layout.blockBoundingRect(cell.firstCursorPosition().block()).top();
 }
 
 } // namespace
@@ -154,16 +202,33 @@ void DocumentBuilder::writeTable()
     closeRow(RowDefinition());
     if (rows_.empty())
         return;
+    const bool sized = std::any_of(rows_.begin(), rows_.end(),
+                                   [](const Row& row) { return row.definition.height != 0; });
+    const std::vector<CellPadding> fills = sized ? measureRowHeights() : std::vector<CellPadding>();
+    QTextTable* table = insertTable(cursor_);
+    for (const CellPadding& fill : fills) {
+        QTextTableCell cell = table->cellAt(fill.row, fill.column);
+        QTextTableCellFormat format = cell.format().toTableCellFormat();
+        format.setTopPadding(fill.top);
+        format.setBottomPadding(fill.bottom);
+        cell.setFormat(format);
+    }
+    cursor_.setPosition(table->lastPosition() + 1);
+    cursorBlockIsFresh_ = true;
+    rows_.clear();
+    tableColumns_ = 0;
+}
+
+QTextTable* DocumentBuilder::insertTable(QTextCursor& cursor)
+{
     const size_t columns = tableColumns_;
     const RowDefinition& first = rows_.front().definition;
 
+    // The cells draw their own borders: the table has none.
     QTextTableFormat format;
     format.setCellSpacing(0);
-    format.setCellPadding(std::clamp(twipsToPixels(first.gap), 1.0, 20.0));
     format.setBorderCollapse(true);
-    format.setBorder(first.bordered ? 1 : 0);
-    format.setBorderBrush(Qt::black);
-    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    format.setBorder(0);
     if (first.alignment != Alignment::Left)
         format.setAlignment(qtAlignment(first.alignment));
     if (first.cells.size() == columns) {
@@ -177,7 +242,7 @@ void DocumentBuilder::writeTable()
         format.setColumnWidthConstraints(widths);
     }
 
-    QTextTable* table = cursor_.insertTable(int(rows_.size()), int(columns), format);
+    QTextTable* table = cursor.insertTable(int(rows_.size()), int(columns), format);
     for (size_t r = 0; r < rows_.size(); ++r) {
         const Row& row = rows_[r];
         for (size_t c = 0; c < row.cells.size(); ++c) {
@@ -188,20 +253,104 @@ void DocumentBuilder::writeTable()
                 writeParagraph(cellCursor, fresh, paragraph);
             // After the text: the cell's format lives in its first block's character format,
             // which writing the first paragraph sets.
-            if (c < row.definition.cells.size()) {
-                const QColor shading = tables_.color(row.definition.cells[c].shading);
-                if (shading.isValid()) {
-                    QTextTableCellFormat cellFormat = cell.format().toTableCellFormat();
-                    cellFormat.setBackground(shading);
-                    cell.setFormat(cellFormat);
-                }
-            }
+            cell.setFormat(
+                cellFormat(cell.format().toTableCellFormat(), row.definition, c, row.cells[c]));
         }
     }
-    cursor_.setPosition(table->lastPosition() + 1);
-    cursorBlockIsFresh_ = true;
-    rows_.clear();
-    tableColumns_ = 0;
+    return table;
+}
+
+std::vector<DocumentBuilder::CellPadding> DocumentBuilder::measureRowHeights()
+{
+    // A copy of the table, laid out on its own: its fixed column widths make its rows as
+    // tall as they will be in the document, at a fraction of the cost of laying that out.
+    QTextDocument scratch;
+    scratch.setDefaultFont(cursor_.document()->defaultFont());
+    QTextCursor cursor(&scratch);
+    const QTextTable* table = insertTable(cursor);
+    const QAbstractTextDocumentLayout& layout = *scratch.documentLayout();
+    std::vector<CellPadding> fills;
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        const int twips = rows_[r].definition.height;
+        if (twips == 0)
+            continue;
+        QTextTableCell tallest;
+        qreal tallestHeight = 0;
+        for (int column = 0; column < table->columns(); ++column) {
+            const QTextTableCell cell = table->cellAt(int(r), column);
+            const QTextTableCellFormat format = cell.format().toTableCellFormat();
+            // Two cells share a border: each takes half of its width.
+            const qreal height = textHeight(layout, cell) + format.topPadding() +
+                                 format.bottomPadding() +
+                                 (format.topBorder() + format.bottomBorder()) / 2;
+            if (!tallest.isValid() || height > tallestHeight) {
+                tallest = cell;
+                tallestHeight = height;
+            }
+        }
+        const qreal missing = twipsToPixels(std::abs(twips)) - tallestHeight;
+        if (missing <= 0)
+            continue;
+        // The room goes where the cell's alignment leaves it, so that its text stays put.
+        const QTextTableCellFormat format = tallest.format().toTableCellFormat();
+        const auto alignment = format.verticalAlignment();
+        const qreal above = alignment == QTextCharFormat::AlignBottom   ? missing
+                            : alignment == QTextCharFormat::AlignMiddle ? missing / 2
+                                                                        : 0;
+        fills.push_back({int(r), tallest.column(), format.topPadding() + above,
+                         format.bottomPadding() + missing - above});
+    }
+    return fills;
+}
+
+QTextTableCellFormat DocumentBuilder::cellFormat(QTextTableCellFormat format,
+                                                 const RowDefinition& row, size_t column,
+                                                 const Cell& content) const
+{
+    // \trgaph is half the space between two cells' text: padding left and right only.
+    const qreal gap = std::min(twipsToPixels(row.gap), maxPaddingPixels);
+    format.setLeftPadding(gap);
+    format.setRightPadding(gap);
+    // Qt leaves out the space before a cell's first paragraph and after its last one; word
+    // processors keep it.
+    const std::vector<Paragraph>& paragraphs = content.paragraphs;
+    format.setTopPadding(paragraphs.empty() ? 0
+                                            : twipsToPixels(paragraphs.front().para.spaceBefore));
+    format.setBottomPadding(paragraphs.empty() ? 0
+                                               : twipsToPixels(paragraphs.back().para.spaceAfter));
+    if (column >= row.cells.size())
+        return format;
+    const CellDefinition& cell = row.cells[column];
+    if (const QColor shading = tables_.color(cell.shading); shading.isValid())
+        format.setBackground(shading);
+    if (cell.alignment == CellAlignment::Center)
+        format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+    else if (cell.alignment == CellAlignment::Bottom)
+        format.setVerticalAlignment(QTextCharFormat::AlignBottom);
+
+    using Format = QTextTableCellFormat;
+    struct Side {
+        BorderSide side;
+        void (Format::*setWidth)(qreal);
+        void (Format::*setStyle)(QTextFrameFormat::BorderStyle);
+        void (Format::*setBrush)(const QBrush&);
+    };
+    static constexpr Side sides[] = {{BorderSide::Top, &Format::setTopBorder,
+                                      &Format::setTopBorderStyle, &Format::setTopBorderBrush},
+                                     {BorderSide::Left, &Format::setLeftBorder,
+                                      &Format::setLeftBorderStyle, &Format::setLeftBorderBrush},
+                                     {BorderSide::Bottom, &Format::setBottomBorder,
+                                      &Format::setBottomBorderStyle, &Format::setBottomBorderBrush},
+                                     {BorderSide::Right, &Format::setRightBorder,
+                                      &Format::setRightBorderStyle, &Format::setRightBorderBrush}};
+    for (const Side& side : sides) {
+        const BorderLine& line = cell.border(side.side);
+        const QColor color = tables_.color(line.color);
+        (format.*side.setWidth)(borderPixels(line));
+        (format.*side.setStyle)(qtBorderStyle(line.style));
+        (format.*side.setBrush)(color.isValid() ? color : QColor(Qt::black));
+    }
+    return format;
 }
 
 void DocumentBuilder::writeParagraph(QTextCursor& cursor, bool& blockIsFresh,
@@ -233,8 +382,11 @@ const QTextCharFormat& DocumentBuilder::charFormat(const CharProps& props)
         charFormats_.clear();
 
     QTextCharFormat format;
+    // Text in a symbol font has been turned into the characters it draws: the document's
+    // own font shows them better than the symbol font would.
     const auto font = tables_.fonts.constFind(props.font);
-    if (font != tables_.fonts.constEnd() && !font->family.isEmpty())
+    if (font != tables_.fonts.constEnd() && !font->family.isEmpty() &&
+        !isSymbolCodePage(font->codePage))
         format.setFontFamilies({font->family});
     format.setFontPointSize(props.halfPoints / 2.0);
     if (props.bold)

@@ -5,10 +5,12 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextTableCellFormat>
 
 #include <vector>
 
 class QTextDocument;
+class QTextTable;
 
 namespace vemtaro::references::rtf {
 
@@ -63,12 +65,26 @@ private:
         std::vector<Cell> cells;
         RowDefinition definition;
     };
+    /// The vertical padding that brings a row to its height (\trrh), in its tallest cell.
+    struct CellPadding {
+        int row;
+        int column;
+        qreal top;
+        qreal bottom;
+    };
 
     bool paragraphIsEmpty() const;
     Paragraph takeParagraph(const ParaProps& para, const CharProps& mark, bool pageBreakAfter);
     Cell& openCell();
     void closeRow(const RowDefinition& definition);
     void writeTable();
+    /// Writes the collected rows as a table at `cursor`.
+    QTextTable* insertTable(QTextCursor& cursor);
+    /// Rows with a height of their own are at least that tall (never shorter than their
+    /// text, so an exact height is an "at least" one too): the paddings that make them so.
+    std::vector<CellPadding> measureRowHeights();
+    QTextTableCellFormat cellFormat(QTextTableCellFormat format, const RowDefinition& row,
+                                    size_t column, const Cell& content) const;
     void writeParagraph(QTextCursor& cursor, bool& blockIsFresh, const Paragraph& paragraph);
     const QTextCharFormat& charFormat(const CharProps& props);
     QTextBlockFormat blockFormat(const ParaProps& para, bool pageBreakAfter) const;

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTextImageFormat>
 
+#include <array>
 #include <vector>
 
 // The formatting state of an RTF reader, kept as plain values while reading and turned into
@@ -55,17 +56,43 @@ struct ParaProps {
     friend bool operator==(const ParaProps&, const ParaProps&) = default;
 };
 
+enum class BorderStyle : quint8 {
+    None,
+    Solid,
+    Double,
+    Dotted,
+    Dashed,
+    DotDash,
+    DotDotDash,
+    Inset,
+    Outset
+};
+enum class BorderSide : quint8 { Top, Left, Bottom, Right };
+enum class CellAlignment : quint8 { Top, Center, Bottom };
+
+/// One side of a cell's border: \clbrdrt and the \brdr words that follow it.
+struct BorderLine {
+    BorderStyle style = BorderStyle::None;
+    int width = 0; ///< \brdrw, in twips; 0 when not given
+    int color = 0; ///< \brdrcf, colour table index; 0 is automatic
+};
+
 struct CellDefinition {
     int right = 0;   ///< right edge in twips from the row's origin (\cellx)
     int shading = 0; ///< colour table index of the background; 0 is none
+    CellAlignment alignment = CellAlignment::Top; ///< \clvertalt, \clvertalc, \clvertalb
+    std::array<BorderLine, 4> borders;            ///< by BorderSide
+
+    BorderLine& border(BorderSide side) { return borders[size_t(side)]; }
+    const BorderLine& border(BorderSide side) const { return borders[size_t(side)]; }
 };
 
 /// The table row properties in force (\trowd ... \cellx).
 struct RowDefinition {
     std::vector<CellDefinition> cells;
-    int left = 0; ///< \trleft
-    int gap = 0;  ///< \trgaph: half the space between cells
-    bool bordered = false;
+    int left = 0;   ///< \trleft
+    int gap = 0;    ///< \trgaph: half the space between cells, inside each cell left and right
+    int height = 0; ///< \trrh: 0 automatic, > 0 at least, < 0 exactly (in twips)
     Alignment alignment = Alignment::Left;
 };
 

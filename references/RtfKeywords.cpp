@@ -38,7 +38,8 @@ constexpr Entry entries[] = {
     {"levelnumbers", Keyword::SkippedDestination}, {"leveltext", Keyword::SkippedDestination},
     {"listoverridetable", Keyword::SkippedDestination}, {"listpicture", Keyword::SkippedDestination},
     {"listtable", Keyword::SkippedDestination}, {"mmathPr", Keyword::SkippedDestination},
-    {"nesttableprops", Keyword::SkippedDestination}, {"nonshppict", Keyword::SkippedDestination},
+    {"nesttableprops", Keyword::SkippedDestination}, {"nonesttables", Keyword::SkippedDestination},
+    {"nonshppict", Keyword::SkippedDestination},
     {"objalias", Keyword::SkippedDestination}, {"objclass", Keyword::SkippedDestination},
     {"objdata", Keyword::SkippedDestination}, {"objname", Keyword::SkippedDestination},
     {"objsect", Keyword::SkippedDestination}, {"objtime", Keyword::SkippedDestination},
@@ -106,13 +107,23 @@ constexpr Entry entries[] = {
     // tables
     {"trowd", Keyword::RowDefaults}, {"cellx", Keyword::CellRight},
     {"trgaph", Keyword::CellGap}, {"trleft", Keyword::RowLeft}, {"trqc", Keyword::RowCenter},
-    {"trqr", Keyword::RowRight}, {"clcbpat", Keyword::CellShading},
-    {"clbrdrt", Keyword::CellBorder}, {"clbrdrb", Keyword::CellBorder},
-    {"clbrdrl", Keyword::CellBorder}, {"clbrdrr", Keyword::CellBorder},
-    {"trbrdrt", Keyword::CellBorder}, {"trbrdrb", Keyword::CellBorder},
-    {"trbrdrl", Keyword::CellBorder}, {"trbrdrr", Keyword::CellBorder},
-    {"trbrdrh", Keyword::CellBorder}, {"trbrdrv", Keyword::CellBorder},
+    {"trqr", Keyword::RowRight}, {"trrh", Keyword::RowHeight},
+    {"clcbpat", Keyword::CellShading}, {"clvertalt", Keyword::CellTop},
+    {"clvertalc", Keyword::CellCenter}, {"clvertalb", Keyword::CellBottom},
+    // borders
+    {"clbrdrt", Keyword::CellBorderTop}, {"clbrdrl", Keyword::CellBorderLeft},
+    {"clbrdrb", Keyword::CellBorderBottom}, {"clbrdrr", Keyword::CellBorderRight},
+    {"trbrdrt", Keyword::OtherBorder}, {"trbrdrb", Keyword::OtherBorder},
+    {"trbrdrl", Keyword::OtherBorder}, {"trbrdrr", Keyword::OtherBorder},
+    {"trbrdrh", Keyword::OtherBorder}, {"trbrdrv", Keyword::OtherBorder},
+    {"brdrt", Keyword::OtherBorder}, {"brdrb", Keyword::OtherBorder},
+    {"brdrl", Keyword::OtherBorder}, {"brdrr", Keyword::OtherBorder},
+    {"brdrbtw", Keyword::OtherBorder}, {"brdrbar", Keyword::OtherBorder},
+    {"box", Keyword::OtherBorder}, {"chbrdr", Keyword::OtherBorder},
+    {"pgbrdrt", Keyword::OtherBorder}, {"pgbrdrb", Keyword::OtherBorder},
+    {"pgbrdrl", Keyword::OtherBorder}, {"pgbrdrr", Keyword::OtherBorder},
     {"brdrnone", Keyword::BorderNone}, {"brdrnil", Keyword::BorderNone},
+    {"brdrw", Keyword::BorderWidth}, {"brdrcf", Keyword::BorderColor},
     // font table, colour table
     {"fcharset", Keyword::Charset}, {"cpg", Keyword::FontCodePage},
     {"red", Keyword::Red}, {"green", Keyword::Green}, {"blue", Keyword::Blue},
@@ -149,11 +160,29 @@ Keyword lookupKeyword(QByteArrayView name)
     return it != table.end() && it->first == key ? it->second : Keyword::Unknown;
 }
 
-bool isBorderStyle(QByteArrayView name)
+std::optional<rtf::BorderStyle> borderStyle(QByteArrayView name)
 {
-    return name.startsWith("brdr") && name != "brdrw" && name != "brdrcf" && name != "brdrsp" &&
-           name != "brdrbtw" && name != "brdrbar" && name != "brdrt" && name != "brdrb" &&
-           name != "brdrl" && name != "brdrr";
+    using rtf::BorderStyle;
+    using Style = std::pair<std::string_view, BorderStyle>;
+    static constexpr Style styles[] = {
+        {"brdrdb", BorderStyle::Double},     {"brdrdot", BorderStyle::Dotted},
+        {"brdrdash", BorderStyle::Dashed},   {"brdrdashsm", BorderStyle::Dashed},
+        {"brdrdashd", BorderStyle::DotDash}, {"brdrdashdd", BorderStyle::DotDotDash},
+        {"brdrengrave", BorderStyle::Inset}, {"brdrinset", BorderStyle::Inset},
+        {"brdremboss", BorderStyle::Outset}, {"brdroutset", BorderStyle::Outset},
+        {"brdrtriple", BorderStyle::Double}, {"brdrwavydb", BorderStyle::Double},
+    };
+    if (!name.startsWith("brdr") || name == "brdrsp") // \brdrsp: the space beside a border
+        return std::nullopt;
+    const std::string_view key(name.data(), size_t(name.size()));
+    for (const auto& [word, style] : styles)
+        if (key == word)
+            return style;
+    // The thick-thin families (\brdrthtnsg, \brdrtnthmg, ...) are doubled lines; the other
+    // words (\brdrs, \brdrth, \brdrsh, \brdrhair, \brdrwavy, ...) single ones.
+    if (name.startsWith("brdrtnth") || name.startsWith("brdrthtn"))
+        return BorderStyle::Double;
+    return BorderStyle::Solid;
 }
 
 } // namespace vemtaro::references

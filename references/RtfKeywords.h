@@ -1,11 +1,15 @@
 #pragma once
 
+#include "references/RtfFormatting.h"
+
 #include <QByteArrayView>
+
+#include <optional>
 
 namespace vemtaro::references {
 
 /// The control words that the reader acts on. Words not listed are ignored (their group's
-/// text still shows), unless they follow `\*`.
+/// text still shows), unless `\*` before them opens their group.
 enum class Keyword {
     Unknown,
     // destinations
@@ -99,9 +103,20 @@ enum class Keyword {
     RowLeft,
     RowCenter,
     RowRight,
+    RowHeight,
     CellShading,
-    CellBorder, // \clbrdrX, \trbrdrX: the border style word that follows decides
+    CellTop,
+    CellCenter,
+    CellBottom,
+    // borders: a side word, then the \brdr words that describe that side
+    CellBorderTop,
+    CellBorderLeft,
+    CellBorderBottom,
+    CellBorderRight,
+    OtherBorder, // a border of a row, paragraph, character or page: not drawn
     BorderNone,
+    BorderWidth,
+    BorderColor,
     // font table, colour table
     Charset,
     FontCodePage,
@@ -123,7 +138,9 @@ enum class Keyword {
 /// The keyword that the control word `name` stands for.
 Keyword lookupKeyword(QByteArrayView name);
 
-/// True for the border style words (\brdrs, \brdrdb, ...), which give a border its look.
-bool isBorderStyle(QByteArrayView name);
+/// The look that a border style word (\brdrs, \brdrdb, ...) gives a border; none for any
+/// other word that lookupKeyword() does not know. Styles Qt cannot draw come as the nearest
+/// one it can.
+std::optional<rtf::BorderStyle> borderStyle(QByteArrayView name);
 
 } // namespace vemtaro::references

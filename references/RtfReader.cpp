@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace vemtaro::references {
 
@@ -19,12 +20,14 @@ using namespace rtf;
 
 namespace {
 
-// Deeper groups are skipped whole: no real document comes near this.
+// Deeper groups keep no state of their own: their text shows with the formatting of the
+// deepest group that has one. Mail bodies come near this; no document goes far beyond it.
 constexpr qsizetype maxGroupDepth = 256;
 // Distances beyond 22 inches mean nothing on a page; they are cut to keep layout sane.
 constexpr int maxTwips = 31680;
 constexpr int maxHalfPoints = 3276; // 1638 pt, the largest size word processors offer
 constexpr int maxPicturePixels = 4096;
+constexpr int maxBorderTwips = 300; // 15 pt, three times the widest border RTF allows
 
 enum class Destination : quint8 { Body, FontTable, ColorTable, Picture, FieldInstruction };
 
@@ -130,14 +133,16 @@ public:
 private:
     GroupState& state() { return groups_.back(); }
 
-    void openGroup();
+    /// Returns false when the group was skipped instead.
+    bool openGroup();
     void closeGroup();
     void skipGroup();
     void onText(QByteArrayView bytes);
     void onBinary(QByteArrayView bytes);
-    void onSymbol(unsigned char symbol);
+    void onSymbol(unsigned char symbol, bool atGroupStart);
     void onWord(const RtfTokenizer::Token& token);
     void onDestination(Keyword keyword);
+    void onTableWord(Keyword keyword, const RtfTokenizer::Token& token);
     /// The code page of `\'hh` bytes in fonts without a charset of their own.
     void setDocumentCodePage(int codePage)
     {
@@ -173,8 +178,10 @@ private:
     int defaultFont_ = -1;
     int cachedFont_ = INT_MIN;
     int cachedCodePage_ = 1252;
+    qsizetype excessDepth_ = 0;   // groups open beyond maxGroupDepth
     qsizetype skipRemaining_ = 0; // fallback characters of the last \u still to skip
-    bool starPending_ = false;    // \* read: the next control word must be known
+    bool groupJustOpened_ = false;
+    bool starPending_ = false; // \* read first in a group: the next control word must be known
     char16_t pendingHighSurrogate_ = 0;
 
     int fontBeingDefined_ = -1;
@@ -186,7 +193,7 @@ private:
 
     RowDefinition row_;
     CellDefinition nextCell_;
-    bool borderPending_ = false;
+    BorderLine* border_ = nullptr; // the cell side that \brdr words describe, if any
 
     Picture picture_;
     std::vector<Field> fields_;
@@ -199,6 +206,7 @@ void Reader::read()
     groups_.emplace_back();
     for (;;) {
         const RtfTokenizer::Token token = tokens_.next();
+        const bool atGroupStart = std::exchange(groupJustOpened_, false);
         switch (token.kind) {
         case RtfTokenizer::Kind::End:
             while (!groups_.empty())
@@ -206,7 +214,7 @@ void Reader::read()
             builder_.finish(lastState_.para, lastState_.chr);
             return;
         case RtfTokenizer::Kind::GroupOpen:
-            openGroup();
+            groupJustOpened_ = openGroup();
             break;
         case RtfTokenizer::Kind::GroupClose:
             closeGroup();
@@ -227,7 +235,7 @@ void Reader::read()
             onBinary(token.bytes);
             break;
         case RtfTokenizer::Kind::ControlSymbol:
-            onSymbol(token.value);
+            onSymbol(token.value, atGroupStart);
             break;
         case RtfTokenizer::Kind::ControlWord:
             onWord(token);
@@ -236,7 +244,7 @@ void Reader::read()
     }
 }
 
-void Reader::openGroup()
+bool Reader::openGroup()
 {
     skipRemaining_ = 0;
     starPending_ = false;
@@ -244,14 +252,15 @@ void Reader::openGroup()
     if (state().skipNextGroup) {
         state().skipNextGroup = false;
         tokens_.skipGroup();
-        return;
+        return false;
     }
     if (groups_.size() >= maxGroupDepth) {
-        tokens_.skipGroup();
-        return;
+        ++excessDepth_;
+        return true;
     }
     groups_.push_back(groups_.back());
     state().skipNextGroup = false;
+    return true;
 }
 
 void Reader::closeGroup()
@@ -259,6 +268,10 @@ void Reader::closeGroup()
     skipRemaining_ = 0;
     starPending_ = false;
     flushPending();
+    if (excessDepth_ > 0) {
+        --excessDepth_;
+        return;
+    }
     const GroupState& closing = groups_.back();
     const bool parentIsPicture =
         groups_.size() > 1 && groups_[groups_.size() - 2].destination == Destination::Picture;
@@ -333,7 +346,7 @@ void Reader::onBinary(QByteArrayView bytes)
     }
 }
 
-void Reader::onSymbol(unsigned char symbol)
+void Reader::onSymbol(unsigned char symbol, bool atGroupStart)
 {
     if (symbol == '\\' || symbol == '{' || symbol == '}') {
         const char byte = char(symbol);
@@ -345,7 +358,8 @@ void Reader::onSymbol(unsigned char symbol)
     flushPending();
     switch (symbol) {
     case '*':
-        starPending_ = true;
+        // Only first in its group does \* mark the group as a destination.
+        starPending_ = atGroupStart;
         return;
     case '~':
         appendCharacter(QChar::Nbsp);
@@ -394,10 +408,9 @@ void Reader::onWord(const RtfTokenizer::Token& token)
     ParaProps& para = s.para;
     switch (keyword) {
     case Keyword::Unknown:
-        if (borderPending_ && isBorderStyle(token.bytes)) {
-            row_.bordered = true;
-            borderPending_ = false;
-        }
+        if (border_)
+            if (const auto style = borderStyle(token.bytes))
+                border_->style = *style;
         break;
     case Keyword::SkippedDestination:
     case Keyword::FontTable:
@@ -645,36 +658,25 @@ void Reader::onWord(const RtfTokenizer::Token& token)
         break;
 
     case Keyword::RowDefaults:
-        row_ = RowDefinition();
-        nextCell_ = CellDefinition();
-        borderPending_ = false;
-        break;
     case Keyword::CellRight:
-        nextCell_.right = std::clamp(n, -maxTwips, maxTwips);
-        if (row_.cells.size() < size_t(DocumentBuilder::maxColumns))
-            row_.cells.push_back(nextCell_);
-        nextCell_ = CellDefinition();
-        break;
     case Keyword::CellGap:
-        row_.gap = std::clamp(n, 0, maxTwips);
-        break;
     case Keyword::RowLeft:
-        row_.left = std::clamp(n, -maxTwips, maxTwips);
-        break;
     case Keyword::RowCenter:
-        row_.alignment = Alignment::Center;
-        break;
     case Keyword::RowRight:
-        row_.alignment = Alignment::Right;
-        break;
+    case Keyword::RowHeight:
     case Keyword::CellShading:
-        nextCell_.shading = std::max(n, 0);
-        break;
-    case Keyword::CellBorder:
-        borderPending_ = true;
-        break;
+    case Keyword::CellTop:
+    case Keyword::CellCenter:
+    case Keyword::CellBottom:
+    case Keyword::CellBorderTop:
+    case Keyword::CellBorderLeft:
+    case Keyword::CellBorderBottom:
+    case Keyword::CellBorderRight:
+    case Keyword::OtherBorder:
     case Keyword::BorderNone:
-        borderPending_ = false;
+    case Keyword::BorderWidth:
+    case Keyword::BorderColor:
+        onTableWord(keyword, token);
         break;
 
     case Keyword::Charset:
@@ -736,6 +738,15 @@ void Reader::onDestination(Keyword keyword)
 {
     if (groups_.size() < 2)
         return; // a destination needs a group of its own, never the whole document
+    if (excessDepth_ > 0) {
+        // Past the nesting cap the group has no state to hold a destination: one whose text
+        // is shown shows it as body text, any other is skipped.
+        const bool shown = keyword == Keyword::Field || keyword == Keyword::FieldResult ||
+                           keyword == Keyword::PassThrough || keyword == Keyword::UnicodePair;
+        if (!shown)
+            skipGroup();
+        return;
+    }
     GroupState& s = state();
     const bool inBody = s.destination == Destination::Body;
     switch (keyword) {
@@ -791,6 +802,85 @@ void Reader::onDestination(Keyword keyword)
     }
 }
 
+void Reader::onTableWord(Keyword keyword, const RtfTokenizer::Token& token)
+{
+    const int n = token.parameter;
+    const auto describeSide = [this](BorderSide side) {
+        border_ = &nextCell_.border(side);
+        *border_ = BorderLine();
+    };
+    switch (keyword) {
+    case Keyword::RowDefaults:
+        row_ = RowDefinition();
+        nextCell_ = CellDefinition();
+        border_ = nullptr;
+        break;
+    case Keyword::CellRight:
+        nextCell_.right = std::clamp(n, -maxTwips, maxTwips);
+        if (row_.cells.size() < size_t(DocumentBuilder::maxColumns))
+            row_.cells.push_back(nextCell_);
+        nextCell_ = CellDefinition();
+        border_ = nullptr;
+        break;
+    case Keyword::CellGap:
+        row_.gap = std::clamp(n, 0, maxTwips);
+        break;
+    case Keyword::RowLeft:
+        row_.left = std::clamp(n, -maxTwips, maxTwips);
+        break;
+    case Keyword::RowCenter:
+        row_.alignment = Alignment::Center;
+        break;
+    case Keyword::RowRight:
+        row_.alignment = Alignment::Right;
+        break;
+    case Keyword::RowHeight:
+        row_.height = std::clamp(n, -maxTwips, maxTwips);
+        break;
+    case Keyword::CellShading:
+        nextCell_.shading = std::max(n, 0);
+        break;
+    case Keyword::CellTop:
+        nextCell_.alignment = CellAlignment::Top;
+        break;
+    case Keyword::CellCenter:
+        nextCell_.alignment = CellAlignment::Center;
+        break;
+    case Keyword::CellBottom:
+        nextCell_.alignment = CellAlignment::Bottom;
+        break;
+    case Keyword::CellBorderTop:
+        describeSide(BorderSide::Top);
+        break;
+    case Keyword::CellBorderLeft:
+        describeSide(BorderSide::Left);
+        break;
+    case Keyword::CellBorderBottom:
+        describeSide(BorderSide::Bottom);
+        break;
+    case Keyword::CellBorderRight:
+        describeSide(BorderSide::Right);
+        break;
+    case Keyword::OtherBorder:
+        border_ = nullptr;
+        break;
+    case Keyword::BorderNone:
+        if (border_)
+            border_->style = BorderStyle::None;
+        break;
+    case Keyword::BorderWidth:
+        if (border_)
+            border_->width = std::clamp(n, 0, maxBorderTwips);
+        break;
+    case Keyword::BorderColor:
+        if (border_)
+            border_->color = std::max(n, 0);
+        break;
+    default:
+        break;
+    }
+}
+
 QString* Reader::textTarget()
 {
     GroupState& s = state();
@@ -810,16 +900,17 @@ QString* Reader::textTarget()
 
 int Reader::codePageForText()
 {
-    const int font =
-        state().destination == Destination::FontTable ? fontBeingDefined_ : state().chr.font;
+    const bool naming = state().destination == Destination::FontTable;
+    const int font = naming ? fontBeingDefined_ : state().chr.font;
     if (font != cachedFont_) {
         cachedFont_ = font;
         const auto entry = tables_.fonts.constFind(font);
-        cachedCodePage_ = entry != tables_.fonts.constEnd() && entry->codePage > 0
+        cachedCodePage_ = entry != tables_.fonts.constEnd() && entry->codePage != 0
                               ? entry->codePage
                               : documentCodePage_;
     }
-    return cachedCodePage_;
+    // A symbol font's own name is written in letters.
+    return naming && isSymbolCodePage(cachedCodePage_) ? documentCodePage_ : cachedCodePage_;
 }
 
 void Reader::decodeText(QByteArrayView bytes)
@@ -863,6 +954,12 @@ void Reader::appendCodePoint(int value)
 {
     if (value < 0)
         value += 0x10000; // \u takes a signed 16-bit number
+    // In a symbol font a character stands for the byte it ends in, as Windows draws it:
+    // Word writes the Symbol font's bullet, byte B7, as U+F0B7.
+    const bool symbolByte =
+        (value >= 0x20 && value <= 0xFF) || (value >= 0xF020 && value <= 0xF0FF);
+    if (symbolByte && isSymbolCodePage(codePageForText()))
+        value = int(symbolCharacter(codePageForText(), static_cast<unsigned char>(value)));
     if (value < 0) {
         appendCharacter(QChar::ReplacementCharacter);
     } else if (value <= 0xFFFF) {
@@ -893,16 +990,24 @@ void Reader::flushPending()
 void Reader::defineFont(int number)
 {
     commitFontName();
-    fontBeingDefined_ = number;
-    tables_.fonts[number] = FontEntry();
+    // A negative number would stand for "no font" in the text: such a font is not kept.
+    fontBeingDefined_ = number >= 0 ? number : -1;
+    if (number >= 0)
+        tables_.fonts[number] = FontEntry();
     cachedFont_ = INT_MIN;
 }
 
 void Reader::commitFontName()
 {
-    if (fontBeingDefined_ >= 0 && !fontName_.trimmed().isEmpty())
-        tables_.fonts[fontBeingDefined_].family = fontName_.trimmed();
+    const QString name = fontName_.trimmed();
     fontName_.clear();
+    if (fontBeingDefined_ < 0 || name.isEmpty())
+        return;
+    FontEntry& font = tables_.fonts[fontBeingDefined_];
+    font.family = name;
+    if (const int symbols = codePageForFontName(name))
+        font.codePage = symbols;
+    cachedFont_ = INT_MIN;
 }
 
 void Reader::commitColor()

@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextTable>
 #include <sqlite3.h>
 
@@ -25,20 +26,67 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-/// The useful lives of the default chart, by "cuenta rubro" of its sub-accounts.
-QMultiHash<QString, QString> defaultChartLives()
+/// The sub-accounts of the sample chart, "1903-02" with its rubro and useful life, by account.
+struct SubAccount {
+    QString code;
+    QString rubro;
+    int life;
+};
+QMap<QString, QList<SubAccount>> sampleChart()
 {
     vemtaro::db::ensureDefaultDatabase();
     const auto chart = vemtaro::db::Connection::open(vemtaro::db::databasePath());
     sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(chart->handle(),
-                       "SELECT DISTINCT CODIGO || ' ' || RUBRO, VIDA_UTIL FROM vemtaro", -1, &stmt,
-                       nullptr);
-    QMultiHash<QString, QString> lives;
+    sqlite3_prepare_v2(chart->handle(), "SELECT CODIGO, CLASE, RUBRO, VIDA_UTIL FROM vemtaro", -1,
+                       &stmt, nullptr);
+    const auto text = [stmt](int column) {
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)));
+    };
+    QMap<QString, QList<SubAccount>> accounts;
     while (sqlite3_step(stmt) == SQLITE_ROW)
-        lives.insert(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))),
-                     QString::number(sqlite3_column_int(stmt, 1)));
+        accounts[text(0)].append({text(0) + u'-' + text(1), text(2), sqlite3_column_int(stmt, 3)});
     sqlite3_finalize(stmt);
+    return accounts;
+}
+
+/// The codes of `known` that `text` names one by one or as ranges: "1101, 1102", "1201 – 1203",
+/// "1201-06 a 08 y 13; 1203-07" (a sub-account alone belongs to the account named before it).
+/// A code named on its own, or at the end of a range, is kept even when it is not known.
+QStringList namedCodes(const QString& text, const QStringList& known)
+{
+    static const QRegularExpression item(
+        QStringLiteral("(?:(\\d{4})-)?(\\d{2,4})(?:\\s*(?:a|–)\\s*(\\d{2,4}))?"));
+    QStringList codes;
+    QString account;
+    for (auto it = item.globalMatch(text); it.hasNext();) {
+        const auto match = it.next();
+        if (!match.captured(1).isEmpty())
+            account = match.captured(1) + u'-';
+        const QString prefix = match.captured(2).size() == 2 ? account : QString();
+        const QString first = prefix + match.captured(2);
+        const QString last =
+            prefix + (match.hasCaptured(3) ? match.captured(3) : match.captured(2));
+        codes << first << last;
+        for (const QString& code : known)
+            if (code.size() == first.size() && code > first && code < last)
+                codes << code;
+    }
+    codes.removeDuplicates();
+    return codes;
+}
+
+/// The useful lives that the remarks give for sub-accounts, as "1903-13:10", from sentences
+/// like "Rack para servidores (1903-13): 10 años.".
+QStringList namedLives(const QString& remarks, const QStringList& known)
+{
+    static const QRegularExpression sentence(QStringLiteral("\\(([^)]*)\\): (\\d+) años?\\."));
+    QStringList lives;
+    for (auto it = sentence.globalMatch(remarks); it.hasNext();) {
+        const auto match = it.next();
+        for (const QString& code : namedCodes(match.captured(1), known))
+            lives << code + u':' + match.captured(2);
+    }
+    lives.sort();
     return lives;
 }
 
@@ -52,6 +100,7 @@ private Q_SLOTS:
     void loads();
     void defaultDocumentOnlyWhereNoneIs();
     void defaultDocumentIsAGenuineReference();
+    void defaultDocumentAgreesWithTheSampleChart();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -131,26 +180,18 @@ void TestReferenceDocument::defaultDocumentIsAGenuineReference()
           "Consulta de Amortizaciones", "\u2022\tla compra;"})
         QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
 
-    // The rubro table: a header row and one row a rubro, with their useful lives.
+    // The rubro table, a header row and a row for each rubro or group of its accounts; and
+    // the worked example. Both are ruled on every side of every cell.
     const auto found = tables(*document);
     QCOMPARE(found.size(), 2);
     QTextTable* rubros = found.first();
     QCOMPARE(rubros->columns(), 4);
     QCOMPARE(cellText(rubros, 0, 0), QStringLiteral("Rubro"));
-    QVERIFY(rubros->format().border() > 0);
-    // Each row names an account of the default chart with its rubro, and the useful lives
-    // it gives are ones that account's sub-accounts use there.
-    const auto chartLives = defaultChartLives();
-    for (int row = 1; row < rubros->rows(); ++row) {
-        const QString rubro = cellText(rubros, row, 0);
-        const QString cuentas = cellText(rubros, row, 1); // "1903", "1101 – 1102", "1901, 1904"
-        QStringList used;
-        static const QRegularExpression code(QStringLiteral("\\d{4}"));
-        for (auto match = code.globalMatch(cuentas); match.hasNext();)
-            used += chartLives.values(match.next().captured() + u' ' + rubro);
-        QVERIFY2(!used.isEmpty(), qPrintable(cuentas + QLatin1Char(' ') + rubro));
-        for (const QString& life : cellText(rubros, row, 2).split(QStringLiteral(" o ")))
-            QVERIFY2(used.contains(life), qPrintable(rubro + QStringLiteral(": ") + life));
+    for (QTextTable* table : found) {
+        const QTextTableCellFormat last =
+            table->cellAt(table->rows() - 1, table->columns() - 1).format().toTableCellFormat();
+        QVERIFY(last.topBorder() > 0 && last.leftBorder() > 0 && last.bottomBorder() > 0 &&
+                last.rightBorder() > 0);
     }
 
     // The worked example's table gives the calculator's figures.
@@ -169,6 +210,74 @@ void TestReferenceDocument::defaultDocumentIsAGenuineReference()
     QCOMPARE(heading.fontWeight(), int(QFont::Bold));
     QVERIFY(heading.fontPointSize() >
             formatOf(*document, QStringLiteral("la compra")).fontPointSize());
+
+    // A list marker looks like the text of its item, even right after a heading.
+    static const QRegularExpression marker(QStringLiteral("^(\u2022|\\d\\.)\t"));
+    int markers = 0;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (!marker.match(block.text()).hasMatch())
+            continue;
+        ++markers;
+        QTextCursor cursor(block);
+        cursor.movePosition(QTextCursor::NextCharacter);
+        const QString markerFormat = describe(cursor.charFormat());
+        cursor.movePosition(QTextCursor::EndOfBlock);
+        QVERIFY2(markerFormat == describe(cursor.charFormat()), qPrintable(block.text()));
+    }
+    QCOMPARE(markers, 38);
+}
+
+// The rubro table gives, for the accounts of each row, the useful life that most of their
+// sub-accounts have, and names every sub-account of the sample chart that has another one.
+void TestReferenceDocument::defaultDocumentAgreesWithTheSampleChart()
+{
+    const auto chart = sampleChart();
+    const auto document = read(defaultDocumentRtf());
+    QTextTable* rubros = tables(*document).first();
+    QStringList listed;
+    for (int row = 1; row < rubros->rows(); ++row) {
+        const QString rubro = cellText(rubros, row, 0);
+        const QStringList accounts = namedCodes(cellText(rubros, row, 1), chart.keys());
+        QVERIFY2(!accounts.isEmpty(), qPrintable(rubro));
+        QStringList subAccounts;
+        QMap<int, int> frequency; // of each useful life
+        QStringList lives;        // "1903-13:10"
+        for (const QString& account : accounts) {
+            QVERIFY2(chart.contains(account) && !listed.contains(account), qPrintable(account));
+            listed << account;
+            for (const SubAccount& sub : chart.value(account)) {
+                QCOMPARE(sub.rubro, rubro);
+                subAccounts << sub.code;
+                ++frequency[sub.life];
+                lives << sub.code + u':' + QString::number(sub.life);
+            }
+        }
+        bool isNumber = false;
+        const int usual = cellText(rubros, row, 2).toInt(&isNumber);
+        QVERIFY2(isNumber, qPrintable(rubro));
+        for (auto it = frequency.cbegin(); it != frequency.cend(); ++it)
+            QVERIFY2(
+                it.value() <= frequency.value(usual),
+                qPrintable(QStringLiteral("%1: %2 años is more usual").arg(rubro).arg(it.key())));
+        const QString usualSuffix = u':' + QString::number(usual);
+        lives.removeIf([&](const QString& life) { return life.endsWith(usualSuffix); });
+        lives.sort();
+        QCOMPARE(namedLives(cellText(rubros, row, 3), subAccounts), lives);
+    }
+    listed.sort();
+    QCOMPARE(listed, chart.keys());
+
+    // The rubros said not to depreciate are those whose every sub-account has a life of 0.
+    QMap<QString, int> longestLife; // by rubro
+    for (const auto& subAccounts : chart)
+        for (const SubAccount& sub : subAccounts)
+            longestLife[sub.rubro] = std::max(longestLife.value(sub.rubro), sub.life);
+    static const QRegularExpression zeroLives(QStringLiteral("vida útil 0 \\(([^)]*)\\)"));
+    const auto match = zeroLives.match(document->toPlainText());
+    QStringList named =
+        match.captured(1).toUpper().split(QRegularExpression(QStringLiteral(", | Y ")));
+    named.sort();
+    QCOMPARE(named, longestLife.keys(0));
 }
 
 QTEST_MAIN(TestReferenceDocument)

@@ -4,6 +4,7 @@
 
 #include "references/RtfReader.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
@@ -54,6 +55,40 @@ QString describeParagraph(const QTextDocument& document)
     return words.join(u' ');
 }
 
+// A table cell's padding (left, top, right, bottom), then "side:width:style:colour" for each
+// side with a border, its vertical alignment unless top, and its shading.
+QString describeCell(QTextTable* table, int row, int column)
+{
+    const QTextTableCellFormat f = table->cellAt(row, column).format().toTableCellFormat();
+    static const char* const styles[] = {"none",   "dotted",  "dashed",     "solid",
+                                         "double", "dotdash", "dotdotdash", "groove",
+                                         "ridge",  "inset",   "outset"};
+    QStringList words{QStringLiteral("pad:%1,%2,%3,%4")
+                          .arg(f.leftPadding())
+                          .arg(f.topPadding())
+                          .arg(f.rightPadding())
+                          .arg(f.bottomPadding())};
+    const auto side = [&words](const char* name, qreal width, int style, const QBrush& brush) {
+        if (width > 0 && style != QTextFrameFormat::BorderStyle_None)
+            words << QStringLiteral("%1:%2:%3:%4")
+                         .arg(QLatin1String(name))
+                         .arg(width)
+                         .arg(QLatin1String(styles[style]))
+                         .arg(brush.color().name());
+    };
+    side("top", f.topBorder(), f.topBorderStyle(), f.topBorderBrush());
+    side("left", f.leftBorder(), f.leftBorderStyle(), f.leftBorderBrush());
+    side("bottom", f.bottomBorder(), f.bottomBorderStyle(), f.bottomBorderBrush());
+    side("right", f.rightBorder(), f.rightBorderStyle(), f.rightBorderBrush());
+    if (f.verticalAlignment() == QTextCharFormat::AlignMiddle)
+        words << QStringLiteral("middle");
+    else if (f.verticalAlignment() == QTextCharFormat::AlignBottom)
+        words << QStringLiteral("bottom");
+    if (f.hasProperty(QTextFormat::BackgroundBrush))
+        words << QStringLiteral("bg:") + f.background().color().name();
+    return words.join(u' ');
+}
+
 } // namespace
 
 class TestRtfReader : public QObject {
@@ -65,7 +100,9 @@ private Q_SLOTS:
     void characterFormats();
     void paragraphFormats_data();
     void paragraphFormats();
+    void symbolFonts();
     void tableLayout();
+    void rowHeights();
     void tableLimits();
     void pictures_data();
     void pictures();
@@ -102,6 +139,12 @@ void TestRtfReader::text_data()
         << withHeader("\\trowd\\cellx1000\\intbl a\\cell\\row\\trowd\\cellx1000\\intbl b\\cell\\row"
                       "\\pard between\\par\\trowd\\cellx1000\\intbl c\\cell\\row\\pard end")
         << "\n[a / b]\nbetween\n[c]\nend";
+    QTest::newRow("a nested table, without the copy kept for readers that have none")
+        << withHeader(
+               "\\trowd\\cellx4000\\pard\\intbl A\\par\\pard\\intbl\\itap2 n1\\nestcell n2"
+               "\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}"
+               "{\\nonesttables\\par n1\\tab n2\\par}\\pard\\intbl\\itap1 B\\cell\\row\\pard after")
+        << "\n[A\nn1\nn2\nB]\nafter";
     QTest::newRow("cells without \\row or \\intbl")
         << withHeader("first\\cell second\\cell\\pard after") << "\n[first|second]\nafter";
 
@@ -116,6 +159,8 @@ void TestRtfReader::text_data()
                       "{\\footnote footnote}{\\*\\atnid id}{\\*\\annotation note}"
                       "{\\nonshppict{\\pict\\wmetafile8 0102}fallback}{\\*\\x braces \\} \\{ }]")
         << "[]";
+    QTest::newRow("\\* marks a destination only first in its group")
+        << withHeader("[{\\*\\nosuch gone}{a \\*\\nosuch b}{\\b\\*\\nosuch c}]") << "[a bc]";
     QTest::newRow("field instruction")
         << withHeader(
                "[{\\field{\\*\\fldinst {\\f1 HYPERLINK }{\"mailto:x@example.com\" \\\\o \"tip\"}"
@@ -138,6 +183,14 @@ void TestRtfReader::text_data()
         << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f1\\cpg1253 G;}}\\f1 \\'e1}") << "α";
     QTest::newRow("\\mac") << QByteArray("{\\rtf1\\mac Espa\\'96a, cami\\'97n}")
                            << "España, camión";
+    QTest::newRow("Mac code pages: \\ansicpg10001 and the Mac charsets")
+        << QByteArray(
+               "{\\rtf1\\ansi\\ansicpg10001{\\fonttbl{\\f0 Osaka;}{\\f1\\fcharset77 Times;}"
+               "{\\f2\\fcharset85 G;}{\\f3\\fcharset89 C;}{\\f4\\fcharset88 E;}"
+               "{\\f5\\fcharset86 T;}{\\f6\\fcharset78 J;}{\\f7\\fcharset0 A;}}\\f0 \\'93\\'fa"
+               "{\\f1 \\'a5\\'8e}{\\f2 \\'e1}{\\f3 \\'80}{\\f4 \\'88}{\\f5 \\'da}{\\f6 \\'96\\'7b}"
+               "{\\f7 \\'a5}}")
+        << "日\u2022éαАąĞ本¥";
     QTest::newRow("\\pc (437)") << QByteArray("{\\rtf1\\pc Espa\\'a4a}") << "España";
     QTest::newRow("\\pca (850)") << QByteArray("{\\rtf1\\pca \\'a5\\'b5}") << "ÑÁ";
     QTest::newRow("double-byte charsets: Shift-JIS, Korean, Big5, GBK")
@@ -263,24 +316,82 @@ void TestRtfReader::paragraphFormats()
     QTEST(describeParagraph(*read(withHeader(body))), "expected");
 }
 
+// Symbol and Wingdings bytes stand for signs, shown as the Unicode characters they draw, in
+// the document's own font rather than the symbol font.
+void TestRtfReader::symbolFonts()
+{
+    const auto document = read(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\froman\\fcharset2 Symbol;}"
+        "{\\f2\\fnil\\fcharset2 Wingdings;}{\\f3\\fnil\\fcharset0 Symbol;}{\\f4\\fcharset2 MT;}}"
+        "\\f0\\uc1 [{\\f1 \\'b7 abgpW \\'ae\\'d6\\'b3\\'a0}|{\\f2 "
+        "\\'a7\\'d8\\'fc\\'76\\'71\\'6c\\'9f"
+        "\\'e8\\'f0\\'fe\\'fb}|{\\f3 \\'b7}{\\f4 a}|{\\f1 \\u-3913\\'b7\\u61601?}{\\f2\\u61692?}|"
+        "\\'b7\\u-3913?]}");
+    QCOMPARE(outline(*document),
+             QStringLiteral("[\u2022 \u03b1\u03b2\u03b3\u03c0\u03a9 \u2192\u221a\u2265\u20ac|"
+                            "\u25aa\u27a2\u2714\u2756\u2751\u25cf\u2022\u2794\u21e8\u2611\u2718|"
+                            "\u2022\u03b1|\u2022\u03d2\u2714|\u00b7\uf0b7]"));
+    QCOMPARE(describe(formatOf(*document, QStringLiteral("\u03b1"))), QStringLiteral("size:12"));
+    QCOMPARE(describe(formatOf(*document, QStringLiteral("\u25aa"))), QStringLiteral("size:12"));
+    QCOMPARE(describe(formatOf(*document, QStringLiteral("["))),
+             QStringLiteral("family:Arial size:12"));
+}
+
 void TestRtfReader::tableLayout()
 {
     // Word writes the row properties again, in a group, just before \row.
-    const QByteArray row = "\\trowd\\trgaph108\\clbrdrt\\brdrs\\brdrw10\\clcbpat2\\cellx1500"
-                           "\\clbrdrt\\brdrs\\cellx4500";
-    const auto document = read(withHeader("\\pard\\intbl x\\cell \\b y\\b0\\cell{" + row +
-                                          "\\row}\\pard\\intbl z\\cell\\row\\pard\\par"));
+    const QByteArray row =
+        "\\trowd\\trgaph108\\clvertalc\\clbrdrt\\brdrs\\brdrw30\\brdrcf1\\clbrdrb"
+        "\\brdrdb\\clcbpat2\\cellx1500\\clvertalb\\clbrdrl\\brdrdot\\brdrw10"
+        "\\clbrdrr\\brdrs\\brdrnone\\trbrdrt\\brdrs\\brdrw60\\cellx4500";
+    const auto document =
+        read(withHeader("\\pard\\intbl x\\cell \\b y\\b0\\cell{" + row +
+                        "\\row}\\pard\\intbl\\sb150\\sa75 z\\cell\\row\\pard\\par"));
     // The second row used the definition still in force, and has only one cell.
     QCOMPARE(outline(*document), QStringLiteral("\n[x|y / z|]\n"));
     QCOMPARE(describe(formatOf(*document, QStringLiteral("y"))),
              QStringLiteral("bold family:Arial size:12"));
     QTextTable* table = tables(*document).first();
-    QCOMPARE(table->format().border(), 1.0);
+    QCOMPARE(table->format().border(), 0.0);
     const auto fixed = [](qreal pixels) { return QTextLength(QTextLength::FixedLength, pixels); };
     QCOMPARE(table->format().columnWidthConstraints(),
              QList<QTextLength>({fixed(100), fixed(200)}));
-    QCOMPARE(table->cellAt(0, 0).format().background().color(), QColor(255, 255, 0));
-    QVERIFY(!table->cellAt(0, 1).format().hasProperty(QTextFormat::BackgroundBrush));
+    // Each side as its cell defines it. Padding: \trgaph left and right; above and below,
+    // the paragraphs' own spacing, which Qt leaves out at the edges of a cell.
+    const QString first = QStringLiteral("top:2:solid:#ff0000 bottom:3:double:#000000 middle "
+                                         "bg:#ffff00");
+    QCOMPARE(describeCell(table, 0, 0), "pad:7.2,0,7.2,0 " + first);
+    QCOMPARE(describeCell(table, 0, 1),
+             QStringLiteral("pad:7.2,0,7.2,0 left:1:dotted:#000000 bottom"));
+    QCOMPARE(describeCell(table, 1, 0), "pad:7.2,10,7.2,5 " + first);
+    // Without cell borders a table has no lines at all.
+    const auto plain = read(withHeader("\\trowd\\trgaph0\\cellx1000\\intbl a\\cell\\row"));
+    QCOMPARE(describeCell(tables(*plain).first(), 0, 0), QStringLiteral("pad:0,0,0,0"));
+}
+
+// \trrh: at least that height when positive, exactly when negative; the text's own height
+// when larger (text is never cut). The cells of a taller row keep their vertical alignment.
+void TestRtfReader::rowHeights()
+{
+    const auto document = read(withHeader(
+        "\\trowd\\trrh900\\cellx1000\\clvertalc\\cellx2000\\clvertalb\\cellx3000"
+        "\\pard\\intbl t\\cell c\\cell b\\cell\\row\\trowd\\trrh-300\\cellx1000\\pard\\intbl "
+        "x\\cell"
+        "\\row\\trowd\\trrh30\\cellx1000\\pard\\intbl y\\cell\\row\\trowd\\trrh-30\\cellx1000"
+        "\\pard\\intbl z\\cell\\row\\trowd\\cellx1000\\pard\\intbl w\\cell\\row\\pard after"));
+    const QAbstractTextDocumentLayout* layout = document->documentLayout();
+    const auto box = [&](const char* text) {
+        return layout->blockBoundingRect(document->find(QLatin1String(text)).block());
+    };
+    const qreal line = box("t").height();
+    QVERIFY(line > 10 && line < 20);
+    const auto near = [](qreal a, qreal b) { return qAbs(a - b) <= 1; };
+    QVERIFY2(near(box("x").top() - box("t").top(), 60), "at least 900 twips");
+    QVERIFY2(near(box("c").top() - box("t").top(), (60 - line) / 2), "centred");
+    QVERIFY2(near(box("b").bottom(), box("x").top()), "at the bottom");
+    QVERIFY2(near(box("y").top() - box("x").top(), 20), "exactly 300 twips");
+    QVERIFY2(near(box("z").top() - box("y").top(), line), "at least 30 twips: the text's height");
+    QVERIFY2(near(box("w").top() - box("z").top(), line), "exactly 30 twips: the text's height");
 }
 
 void TestRtfReader::tableLimits()
