@@ -36,10 +36,11 @@ std::optional<PrintDestination> elegirDestino(QWidget* ventana)
                        "puede imprimir.\n\n¿Desea guardarlo como archivo PDF?");
     if (MessageBox::show(aviso, platform::vbOKCancel | platform::vbQuestion) != platform::vbOK)
         return std::nullopt;
-    const QString propuesto =
-        QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-            .filePath(
-                QStringLiteral("listado-%1.pdf").arg(QDate::currentDate().toString(Qt::ISODate)));
+    QDir carpeta(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    if (!carpeta.exists())
+        carpeta = QDir::home();
+    const QString propuesto = carpeta.filePath(
+        QStringLiteral("listado-%1.pdf").arg(QDate::currentDate().toString(Qt::ISODate)));
     const QString archivo = platform::SaveFileDialog::ask(
         ventana, QStringLiteral("Guardar el listado como PDF"), propuesto,
         QStringLiteral("Documentos PDF (*.pdf)"), QStringLiteral("pdf"));

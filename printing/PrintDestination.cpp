@@ -2,6 +2,7 @@
 
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <cups/cups.h>
 
 namespace vemtaro::printing {
 namespace {
@@ -59,6 +60,25 @@ void PrintDestination::configure(QPrinter& printer) const
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(m_pdfPath);
     printer.setPageLayout(pdfPageLayout());
+}
+
+bool PrintDestination::acceptsJobs() const
+{
+    if (!m_pdfPath.isEmpty())
+        return true;
+    // Qt hands the job to the queue without telling whether it was taken: ask first.
+    const QStringList nameAndInstance = m_printerName.split(QLatin1Char('/'));
+    const QByteArray name = nameAndInstance.value(0).toLocal8Bit();
+    const QByteArray instance = nameAndInstance.value(1).toLocal8Bit();
+    cups_dest_t* printer = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(),
+                                            instance.isEmpty() ? nullptr : instance.constData());
+    if (!printer)
+        return false;
+    const char* accepting =
+        cupsGetOption("printer-is-accepting-jobs", printer->num_options, printer->options);
+    const bool accepts = !accepting || qstrcmp(accepting, "false") != 0;
+    cupsFreeDests(1, printer);
+    return accepts;
 }
 
 } // namespace vemtaro::printing

@@ -27,6 +27,9 @@ public:
 
     /// Sets `printer` up to print here.
     void configure(QPrinter& printer) const;
+    /// False when the printing system says this printer refuses jobs now (its queue is
+    /// disabled, or it is gone); a file always takes them.
+    bool acceptsJobs() const;
     /// The printer's name, empty for a PDF file.
     QString printerName() const { return m_printerName; }
     /// The PDF file written, empty for a printer of the system.

@@ -6,7 +6,11 @@
 
 namespace vemtaro::printing {
 
-PrinterPage::PrinterPage(PrintDestination destination) : m_destination(std::move(destination)) {}
+PrinterPage::PrinterPage(PrintDestination destination) : m_destination(std::move(destination))
+{
+    if (!m_destination.acceptsJobs())
+        throw PrintError(refusal());
+}
 
 void PrinterPage::print(const QString& text)
 {

@@ -37,6 +37,7 @@ private:
 /// piece: a page dropped before then never reaches the printer.
 class PrinterPage {
 public:
+    /// Throws PrintError when the destination refuses jobs.
     explicit PrinterPage(PrintDestination destination);
 
     /// Where the next text goes.

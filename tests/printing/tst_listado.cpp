@@ -11,8 +11,8 @@
 #include <QDate>
 #include <QDir>
 #include <QHeaderView>
+#include <QScopeGuard>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QTest>
 
 using namespace vemtaro;
@@ -154,14 +154,28 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("respuestaAlAviso");
         QTest::addColumn<bool>("eligeArchivo");
-        QTest::newRow("saved") << int(platform::vbOK) << true;
-        QTest::newRow("offer declined") << int(platform::vbCancel) << false;
-        QTest::newRow("save cancelled") << int(platform::vbOK) << false;
+        QTest::addColumn<bool>("hayDocumentos");
+        QTest::newRow("saved") << int(platform::vbOK) << true << true;
+        QTest::newRow("offer declined") << int(platform::vbCancel) << false << true;
+        QTest::newRow("save cancelled, no documents folder")
+            << int(platform::vbOK) << false << false;
     }
     void withoutAPrinterThePageMayBeSavedAsPdf()
     {
         QFETCH(int, respuestaAlAviso);
         QFETCH(bool, eligeArchivo);
+        QFETCH(bool, hayDocumentos);
+        const QTemporaryDir casa;
+        const QByteArray casaDeVerdad = qgetenv("HOME"), configuracion = qgetenv("XDG_CONFIG_HOME");
+        const auto restaurar = qScopeGuard([&] {
+            qputenv("HOME", casaDeVerdad);
+            qputenv("XDG_CONFIG_HOME", configuracion);
+        });
+        qputenv("HOME", casa.path().toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
+        const QString documentos = casa.filePath(QStringLiteral("Documents"));
+        if (hayDocumentos)
+            QVERIFY(QDir().mkpath(documentos));
         const QList<QStringList> filas = cuentas(12);
         m_support->usarCuentas(filas);
         FrmConsulVemtaro* w = m_support->abrirCuadro();
@@ -185,9 +199,9 @@ private Q_SLOTS:
         } else {
             QCOMPARE(dialogos.size(), 1);
             const QString hoy = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
-            QCOMPARE(dialogos[0].proposedPath,
-                     QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                         .filePath(QStringLiteral("listado-") + hoy + QStringLiteral(".pdf")));
+            QCOMPARE(dialogos[0].proposedPath, (hayDocumentos ? documentos : casa.path()) +
+                                                   QStringLiteral("/listado-") + hoy +
+                                                   QStringLiteral(".pdf"));
         }
         if (eligeArchivo)
             verificarListado(PaginaLeida(archivo), columnasImpresas(filas, 1, 12), 20);
