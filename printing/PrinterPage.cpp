@@ -5,6 +5,16 @@
 #include <QPrinter>
 
 namespace vemtaro::printing {
+namespace {
+/// The stand-in for the printer's default font.
+QFont pageFont()
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(10);
+    return font;
+}
+} // namespace
 
 PrinterPage::PrinterPage(PrintDestination destination) : m_destination(std::move(destination))
 {
@@ -20,14 +30,6 @@ void PrinterPage::print(const QString& text)
 void PrinterPage::line(QPointF from, QPointF to)
 {
     m_marks.emplace_back(Line{from, to});
-}
-
-QFont PrinterPage::pageFont()
-{
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(10);
-    return font;
 }
 
 void PrinterPage::endDoc()

@@ -2,7 +2,6 @@
 
 #include "PrintDestination.h"
 
-#include <QFont>
 #include <QPointF>
 #include <QString>
 #include <stdexcept>
@@ -24,7 +23,7 @@ private:
     QString m_description;
 };
 
-/// One page for a printer, in the manner of the printer object of the windows' design.
+/// One page for a printer, drawn the way a printer object draws.
 ///
 /// Positions are in millimetres from the top-left corner of the printable area, x to the
 /// right and y downwards. A text is drawn in one piece with the top-left corner of its line at
@@ -50,9 +49,6 @@ public:
     /// Ends the document: the page goes to its destination as one job of exactly one page.
     /// Throws PrintError when the printer, or the file, does not take it.
     void endDoc();
-
-    /// The font texts are printed in.
-    static QFont pageFont();
 
 private:
     struct Text {
