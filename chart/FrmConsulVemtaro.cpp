@@ -4,6 +4,7 @@
 #include "depreciation/AbrirAmortizacion.h"
 #include "platform/Look.h"
 #include "platform/MessageBox.h"
+#include "printing/ImprimirResultados.h"
 
 #include <QCloseEvent>
 
@@ -245,6 +246,7 @@ void FrmConsulVemtaro::conectarEventos()
 {
     CmdEjecutar->Click = [this] { CmdEjecutar_Click(); };
     cmdRestablecer->Click = [this] { cmdRestablecer_Click(); };
+    CmdImprimir->Click = [this] { CmdImprimir_Click(); };
     OptDesc->Click = [this] { OptDesc_Click(); };
     Optclase->Click = [this] { Optclase_Click(); };
     optCod->Click = [this] { optCod_Click(); };
@@ -338,6 +340,11 @@ void FrmConsulVemtaro::cmdRestablecer_Click()
     TxtSQL->setText(cabezaDescripcion + comodin + QStringLiteral("' ORDER BY codigo"));
     aplicarConsulta(TxtSQL->text());
     Text1->setText(QString());
+}
+
+void FrmConsulVemtaro::CmdImprimir_Click()
+{
+    printing::imprimirResultados(*dbgResultados, *dcdatos, 0, 20);
 }
 
 void FrmConsulVemtaro::ofrecerPalabra(DataCombo* lista)

@@ -97,6 +97,7 @@ private:
 
     void CmdEjecutar_Click();
     void cmdRestablecer_Click();
+    void CmdImprimir_Click();
     void OptDesc_Click();
     void Optclase_Click();
     void optCod_Click();

@@ -106,6 +106,35 @@ void DataGrid::fitRowsToFont()
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
 }
 
+void DataGrid::setCol(int column)
+{
+    setCurrentIndex(m_model->index(currentIndex().row(), column));
+}
+
+void DataGrid::setRow(int row)
+{
+    // Scrolled to its end, the grid shows its last row whole and may cut the top one.
+    int top = rowAt(0);
+    if (top >= 0 && rowViewportPosition(top) < 0)
+        ++top;
+    const int target = top + row;
+    const bool shownWhole = top >= 0 && row >= 0 && target < m_model->rowCount() &&
+                            rowViewportPosition(target) >= 0 &&
+                            rowViewportPosition(target) + rowHeight(target) <= viewport()->height();
+    if (!shownWhole)
+        throw GridError(GridError::RowNotDisplayed,
+                        QStringLiteral("La fila %1 no está a la vista en la grilla.").arg(row));
+    setCurrentIndex(m_model->index(target, std::max(currentIndex().column(), 0)));
+}
+
+QString DataGrid::text() const
+{
+    const db::RecordSet& records = m_source.recordset();
+    if (records.absolutePosition() < 0 || records.eof() || records.bof())
+        throw GridError(GridError::NoCurrentRecord, QStringLiteral("No hay registro activo."));
+    return currentIndex().data(Qt::DisplayRole).toString();
+}
+
 void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTableView>
+#include <stdexcept>
 
 namespace vemtaro::db {
 class RecordSetModel;
@@ -9,6 +10,26 @@ class RecordSetModel;
 namespace vemtaro::platform {
 
 class DataControl;
+
+/// A grid operation that cannot be done.
+class GridError : public std::runtime_error {
+public:
+    enum Code {
+        RowNotDisplayed, ///< selecting a row that the grid does not display
+        NoCurrentRecord, ///< reading the current cell while the record source has none
+    };
+    GridError(Code code, const QString& description)
+        : std::runtime_error(description.toStdString()), m_code(code), m_description(description)
+    {
+    }
+    Code code() const { return m_code; }
+    /// The Spanish text for the clerk.
+    const QString& description() const { return m_description; }
+
+private:
+    Code m_code;
+    QString m_description;
+};
 
 /// A data grid on a bound record source: one row per record and one column per field, headed
 /// by the field name. Moving the current cell to another row moves the current record (which
@@ -34,6 +55,18 @@ public:
     /// Sets a column's width, never below what its heading needs (in the bold of the current
     /// column's heading), so that no field name is cut.
     void setColumnWidth(int column, int width);
+
+    // The current cell, addressed as the printed listing walks it.
+    /// Moves the current cell to `column` (0-based, a column of the grid) on the same row.
+    void setCol(int column);
+    /// Makes `row` current, counted from the top row the grid displays (0 is that row); its
+    /// record becomes the record source's current one. Only rows shown whole are displayed
+    /// (a row cut at the top does not count): any other row throws
+    /// GridError::RowNotDisplayed and changes nothing.
+    void setRow(int row);
+    /// The current cell's display text. Throws GridError::NoCurrentRecord while the record
+    /// source has no current record (moved past either end).
+    QString text() const;
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;

@@ -1,0 +1,261 @@
+// The printed listing of the chart window, printed through its "Imprimir" button to the PDF
+// stand-in printer and read back: which rows, where, how ruled, what the window is left
+// showing, and what the clerk is told when there is nothing to print or nowhere to print it.
+#include "PaginaLeida.h"
+#include "tests/chart/ChartTestSupport.h"
+
+#include "chart/FrmConsulVemtaro.h"
+#include "platform/MessageBox.h"
+#include "platform/SaveFileDialog.h"
+
+#include <QDate>
+#include <QDir>
+#include <QHeaderView>
+#include <QScopeGuard>
+#include <QScrollBar>
+#include <QTest>
+
+using namespace vemtaro;
+using platform::MessageBox;
+using platform::SaveFileDialog;
+
+namespace {
+
+/// Accounts 1 to `n`: CODIGO, CLASE, DESCRIPCION, RUBRO, VIDA_UTIL, OBSERVACIONES.
+QList<QStringList> cuentas(int n)
+{
+    QList<QStringList> filas;
+    for (int i = 1; i <= n; ++i)
+        filas.append({QString::number(3100 + 7 * i), QString::number(i % 4 + 1),
+                      QStringLiteral("BIEN NUMERO %1 DE PRUEBA").arg(i), QStringLiteral("MUEBLES"),
+                      QStringLiteral("10"), QString()});
+    return filas;
+}
+
+/// Code, class and description of up to `cantidad` accounts from the 1-based `desde`.
+QList<QStringList> columnasImpresas(const QList<QStringList>& filas, int desde, int cantidad)
+{
+    QList<QStringList> resultado;
+    for (int i = desde - 1; i < qMin<int>(filas.size(), desde - 1 + cantidad); ++i)
+        resultado.append(filas[i].mid(0, 3));
+    return resultado;
+}
+
+/// Sizes the grid to display `filas` rows whole (and part of one more for a fraction), then
+/// scrolls it to `desplazamiento` (a row, or -1 for its end).
+void mostrarFilas(platform::DataGrid* grilla, double filas, int desplazamiento)
+{
+    const int alto = grilla->verticalHeader()->defaultSectionSize();
+    grilla->resize(grilla->width(),
+                   grilla->height() - grilla->viewport()->height() + qRound(filas * alto));
+    QCoreApplication::processEvents();
+    QCOMPARE(grilla->viewport()->height() / alto, int(filas));
+    QScrollBar* barra = grilla->verticalScrollBar();
+    barra->setValue(desplazamiento < 0 ? barra->maximum() : desplazamiento);
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+class TestListado : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_support = std::make_unique<ChartTestSupport>();
+        m_impresora = std::make_unique<ImpresoraDePrueba>();
+    }
+    void cleanup()
+    {
+        m_impresora.reset();
+        m_support.reset();
+    }
+
+    void rowsRunOnFromTheGridsTopRow_data()
+    {
+        QTest::addColumn<int>("registros");
+        QTest::addColumn<double>("filasALaVista");
+        QTest::addColumn<int>("desplazamiento");
+        QTest::addColumn<int>("primeraImpresa");
+        QTest::addColumn<int>("cantidadImpresa");
+        QTest::newRow("all 25 displayed") << 25 << 26.0 << 0 << 1 << 20;
+        QTest::newRow("8 displayed of 30") << 30 << 8.0 << 0 << 1 << 20;
+        QTest::newRow("half a row more is not displayed") << 30 << 8.5 << 0 << 1 << 20;
+        QTest::newRow("scrolled to the 7th") << 30 << 8.0 << 6 << 7 << 20;
+        QTest::newRow("scrolled to the end") << 30 << 8.0 << -1 << 23 << 8;
+        QTest::newRow("scrolled to the end, top row cut") << 30 << 8.5 << -1 << 23 << 8;
+        QTest::newRow("exactly 20, 8 displayed") << 20 << 8.0 << 0 << 1 << 20;
+        QTest::newRow("21, all displayed") << 21 << 26.0 << 0 << 1 << 20;
+        QTest::newRow("short result") << 5 << 26.0 << 0 << 1 << 5;
+        QTest::newRow("one account") << 1 << 8.0 << 0 << 1 << 1;
+    }
+    void rowsRunOnFromTheGridsTopRow()
+    {
+        QFETCH(int, registros);
+        QFETCH(double, filasALaVista);
+        QFETCH(int, desplazamiento);
+        QFETCH(int, primeraImpresa);
+        QFETCH(int, cantidadImpresa);
+        const QList<QStringList> filas = cuentas(registros);
+        m_support->usarCuentas(filas);
+        FrmConsulVemtaro* w = m_support->abrirCuadro();
+        platform::DataGrid* grilla = w->dbgResultados;
+        mostrarFilas(grilla, filasALaVista, desplazamiento);
+        // The current record is not the top row: the listing starts at the top row all the same.
+        const int actual = primeraImpresa + 1;
+        if (actual < registros) {
+            QTest::mouseClick(grilla->viewport(), Qt::LeftButton, {},
+                              grilla->visualRect(grilla->model()->index(actual, 4)).center());
+            QCOMPARE(w->dcdatos->recordset().absolutePosition(), actual);
+        }
+
+        verificarListado(m_impresora->imprimir(w->CmdImprimir),
+                         columnasImpresas(filas, primeraImpresa, cantidadImpresa), 20);
+        if (QTest::currentTestFailed())
+            return;
+
+        // Left on the last printed row, in the description column, with its record current.
+        const int ultima = primeraImpresa + cantidadImpresa - 2;
+        QCOMPARE(grilla->currentIndex(), grilla->model()->index(ultima, 2));
+        QCOMPARE(w->dcdatos->recordset().absolutePosition(), ultima);
+        QCOMPARE(w->txtCuenta->text(), filas[ultima][0]);
+        QCOMPARE(w->dcdatos->caption(),
+                 QStringLiteral("Registro:%1 de %2").arg(ultima + 1).arg(registros));
+        QVERIFY(grilla->viewport()->rect().contains(grilla->visualRect(grilla->currentIndex())));
+        QVERIFY(MessageBox::takeShown().isEmpty());
+    }
+
+    void longTextsRunOnUncut()
+    {
+        const QString descripcion =
+            QStringLiteral("ESTANTERIA METALICA DE DEPOSITO CON ESTANTES REGULABLES Y PUERTAS "
+                           "CORREDIZAS DE 2,5");
+        QList<QStringList> filas = cuentas(3);
+        filas[1] = QStringList{QStringLiteral("31245678"), QStringLiteral("7"),  descripcion,
+                               QStringLiteral("MUEBLES"),  QStringLiteral("10"), QString()};
+        m_support->usarCuentas(filas);
+        FrmConsulVemtaro* w = m_support->abrirCuadro();
+
+        const PaginaLeida pagina = m_impresora->imprimir(w->CmdImprimir);
+        verificarListado(pagina, columnasImpresas(filas, 1, 3), 20);
+        const auto palabra = [&](const QString& texto) {
+            for (const PaginaLeida::Palabra& leida : pagina.palabras)
+                if (leida.texto == texto)
+                    return leida.caja;
+            return QRectF();
+        };
+        // The code runs on under the class, the description past the rules' end.
+        QVERIFY(palabra(QStringLiteral("31245678")).right() > 20);
+        QVERIFY(palabra(QStringLiteral("2,5")).right() > 201);
+    }
+
+    void withoutAPrinterThePageMayBeSavedAsPdf_data()
+    {
+        QTest::addColumn<int>("respuestaAlAviso");
+        QTest::addColumn<bool>("eligeArchivo");
+        QTest::addColumn<bool>("hayDocumentos");
+        QTest::newRow("saved") << int(platform::vbOK) << true << true;
+        QTest::newRow("offer declined") << int(platform::vbCancel) << false << true;
+        QTest::newRow("save cancelled, no documents folder")
+            << int(platform::vbOK) << false << false;
+    }
+    void withoutAPrinterThePageMayBeSavedAsPdf()
+    {
+        QFETCH(int, respuestaAlAviso);
+        QFETCH(bool, eligeArchivo);
+        QFETCH(bool, hayDocumentos);
+        const QTemporaryDir casa;
+        const QByteArray casaDeVerdad = qgetenv("HOME"), configuracion = qgetenv("XDG_CONFIG_HOME");
+        const auto restaurar = qScopeGuard([&] {
+            qputenv("HOME", casaDeVerdad);
+            qputenv("XDG_CONFIG_HOME", configuracion);
+        });
+        qputenv("HOME", casa.path().toUtf8());
+        qunsetenv("XDG_CONFIG_HOME");
+        const QString documentos = casa.filePath(QStringLiteral("Documents"));
+        if (hayDocumentos)
+            QVERIFY(QDir().mkpath(documentos));
+        const QList<QStringList> filas = cuentas(12);
+        m_support->usarCuentas(filas);
+        FrmConsulVemtaro* w = m_support->abrirCuadro();
+        m_impresora->quitar();
+        const QTemporaryDir carpeta;
+        const QString archivo = carpeta.filePath(QStringLiteral("listado.pdf"));
+        MessageBox::setNextAnswer(respuestaAlAviso);
+        SaveFileDialog::setNextAnswer(eligeArchivo ? archivo : QString());
+
+        QCOMPARE(m_impresora->imprimir(w->CmdImprimir).paginas, 0);
+
+        const QList<MessageBox::Shown> avisos = MessageBox::takeShown();
+        QCOMPARE(avisos.size(), 1);
+        QVERIFY(avisos[0].prompt.startsWith(
+            QStringLiteral("No hay ninguna impresora instalada en este equipo")));
+        QVERIFY(avisos[0].prompt.contains(QStringLiteral("PDF")));
+        QCOMPARE(avisos[0].style, platform::vbOKCancel | platform::vbQuestion);
+        const QList<SaveFileDialog::Asked> dialogos = SaveFileDialog::takeAsked();
+        if (respuestaAlAviso == platform::vbCancel) {
+            QVERIFY(dialogos.isEmpty());
+        } else {
+            QCOMPARE(dialogos.size(), 1);
+            const QString hoy = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+            QCOMPARE(dialogos[0].proposedPath, (hayDocumentos ? documentos : casa.path()) +
+                                                   QStringLiteral("/listado-") + hoy +
+                                                   QStringLiteral(".pdf"));
+        }
+        if (eligeArchivo)
+            verificarListado(PaginaLeida(archivo), columnasImpresas(filas, 1, 12), 20);
+        else
+            QVERIFY(QDir(carpeta.path()).isEmpty());
+    }
+
+    void nothingToPrintIsToldAndPrintsNothing()
+    {
+        m_support->usarCuentas(cuentas(4));
+        FrmConsulVemtaro* w = m_support->abrirCuadro();
+        w->Text1->setText(QStringLiteral("INEXISTENTE"));
+        QTest::mouseClick(w->CmdEjecutar, Qt::LeftButton);
+        QCOMPARE(w->dcdatos->recordset().recordCount(), 0);
+        const QString aviso =
+            QStringLiteral("No hay registros para imprimir: la consulta no encontró ninguno.");
+
+        QCOMPARE(m_impresora->imprimir(w->CmdImprimir).paginas, 0);
+        m_impresora->quitar(); // not even a PDF is offered
+        QCOMPARE(m_impresora->imprimir(w->CmdImprimir).paginas, 0);
+
+        const QList<MessageBox::Shown> avisos = MessageBox::takeShown();
+        QCOMPARE(avisos.size(), 2);
+        QCOMPARE(avisos[0].prompt, aviso);
+        QCOMPARE(avisos[1].prompt, aviso);
+        QVERIFY(SaveFileDialog::takeAsked().isEmpty());
+    }
+
+    void aPageThatCannotBePrintedIsToldAndTheWindowGoesOn()
+    {
+        const QList<QStringList> filas = cuentas(6);
+        m_support->usarCuentas(filas);
+        FrmConsulVemtaro* w = m_support->abrirCuadro();
+
+        m_impresora->rechazarTrabajos();
+        QCOMPARE(m_impresora->imprimir(w->CmdImprimir).paginas, 0);
+        m_impresora->conectar();
+        mostrarFilas(w->dbgResultados, 0.5, 0); // the first row is not displayed whole
+        QCOMPARE(m_impresora->imprimir(w->CmdImprimir).paginas, 0);
+
+        const QList<MessageBox::Shown> avisos = MessageBox::takeShown();
+        QCOMPARE(avisos.size(), 2);
+        QCOMPARE(avisos[0].prompt,
+                 QStringLiteral("La impresora «Impresora de prueba» no aceptó el listado."));
+        QCOMPARE(avisos[1].prompt, QStringLiteral("No se pudo imprimir el listado. La fila 0 no "
+                                                  "está a la vista en la grilla."));
+        mostrarFilas(w->dbgResultados, 3, 0);
+        verificarListado(m_impresora->imprimir(w->CmdImprimir), columnasImpresas(filas, 1, 6), 20);
+    }
+
+private:
+    std::unique_ptr<ChartTestSupport> m_support;
+    std::unique_ptr<ImpresoraDePrueba> m_impresora;
+};
+
+QTEST_MAIN(TestListado)
+#include "tst_listado.moc"
