@@ -13,17 +13,19 @@ function(vemtaro_library target)
     target_link_libraries(${target} PUBLIC ${ARG_DEPENDS})
 endfunction()
 
-# vemtaro_tests(<folder library> [DEPENDS <targets>...])
+# vemtaro_tests(<folder library> [DEPENDS <targets>...] [HELPERS <sources>...])
 # Each tst_<name>.cpp in the calling folder becomes the Qt Test program and CTest test
 # <folder>_<name>, linked with the folder's library. Shared test helpers (*.cpp not named
-# tst_*) are compiled into every test of the folder.
+# tst_*) are compiled into every test of the folder, and so are the HELPERS given (helpers of
+# another folder that these tests share).
 function(vemtaro_tests library)
-    cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "DEPENDS;HELPERS" ${ARGN})
     get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
     file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
     file(GLOB helpers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
     list(FILTER helpers EXCLUDE REGEX "/tst_[^/]*\\.cpp$")
+    list(APPEND helpers ${ARG_HELPERS})
     foreach(test_source IN LISTS tests)
         get_filename_component(name ${test_source} NAME_WE)
         string(REGEX REPLACE "^tst_" "" name ${name})
