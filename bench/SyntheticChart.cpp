@@ -7,6 +7,7 @@
 #include <random>
 #include <sqlite3.h>
 #include <string>
+#include <utility>
 
 namespace vemtaro::bench {
 
@@ -27,6 +28,8 @@ const char* const qualities[] = {
     "AÑO",     "NUEVO",      "USADO",     "COLOR",    "NEGRO",       "BLANCO",     "GRIS",
     "ESPAÑOL", "TÉCNICO",    "MÓVIL",     "FIJO",     "REFORZADO"};
 const char* const linkers[] = {"DE", "CON", "PARA", "Y"};
+const char* const materials[] = {"MADERA", "METAL",    "HIERRO",   "BRONCE",
+                                 "VIDRIO", "MELAMINA", "ACRÍLICO", "CAÑA"};
 const char* const rubros[] = {
     "MUEBLES Y ÚTILES",        "EQUIPOS DE COMPUTACIÓN", "MAQUINARIA",   "RODADOS",
     "EQUIPOS DE COMUNICACIÓN", "INSTRUMENTAL",           "HERRAMIENTAS", "EQUIPOS DE OFICINA",
@@ -55,6 +58,32 @@ struct Statement {
     ~Statement() { sqlite3_finalize(stmt); }
 };
 
+/// Replaces any file at `path` by a new database with the system's schema, left inside an
+/// open transaction.
+void createScratch(Database& file, const QString& path)
+{
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-wal"));
+    QFile::remove(path + QStringLiteral("-shm"));
+    check(file.db, sqlite3_open(QFile::encodeName(path).constData(), &file.db), path);
+    // A fresh scratch file: nothing to protect while it fills.
+    check(file.db,
+          sqlite3_exec(file.db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; BEGIN",
+                       nullptr, nullptr, nullptr),
+          path);
+    db::createSchema(file.db);
+}
+
+/// `first`, then `words` more words, each a quality or now and then a linker.
+std::string describe(std::string first, int words, std::mt19937& random)
+{
+    for (; words > 0; --words) {
+        first += ' ';
+        first += random() % 3 == 0 ? pick(linkers, random) : pick(qualities, random);
+    }
+    return first;
+}
+
 void fillLookups(sqlite3* db, const QString& path)
 {
     std::string sql = "INSERT INTO RUBRO (RUBRO, RUBROS) VALUES ";
@@ -72,18 +101,9 @@ void fillLookups(sqlite3* db, const QString& path)
 
 void writeSyntheticChart(const QString& path, int rows)
 {
-    QFile::remove(path);
-    QFile::remove(path + QStringLiteral("-wal"));
-    QFile::remove(path + QStringLiteral("-shm"));
     Database file;
-    check(file.db, sqlite3_open(QFile::encodeName(path).constData(), &file.db), path);
+    createScratch(file, path);
     sqlite3* const db = file.db;
-    // A fresh scratch file: nothing to protect while it fills.
-    check(db,
-          sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; BEGIN", nullptr,
-                       nullptr, nullptr),
-          path);
-    db::createSchema(db);
 
     Statement insert;
     check(db,
@@ -102,11 +122,8 @@ void writeSyntheticChart(const QString& path, int rows)
         if (random() % 200 == 0) {
             sqlite3_bind_null(insert.stmt, 3);
         } else {
-            description = pick(nouns, random);
-            for (int words = 2 + int(random() % 4); words > 0; --words) {
-                description += ' ';
-                description += random() % 3 == 0 ? pick(linkers, random) : pick(qualities, random);
-            }
+            std::string noun = pick(nouns, random); // drawn before the number of words
+            description = describe(std::move(noun), 2 + int(random() % 4), random);
             sqlite3_bind_text(insert.stmt, 3, description.c_str(), int(description.size()),
                               SQLITE_STATIC);
         }
@@ -120,6 +137,55 @@ void writeSyntheticChart(const QString& path, int rows)
         sqlite3_reset(insert.stmt);
     }
     fillLookups(db, path);
+    check(db, sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), path);
+}
+
+void writeSyntheticExtended(const QString& path, int rows)
+{
+    Database file;
+    createScratch(file, path);
+    sqlite3* const db = file.db;
+    Statement insert;
+    check(db,
+          sqlite3_prepare_v2(db,
+                             "INSERT INTO extendido (Ord, Codigo, Clase, Descripcion) VALUES "
+                             "(?1, ?2, ?3, ?4)",
+                             -1, &insert.stmt, nullptr),
+          path);
+    std::mt19937 random(20010101u + unsigned(rows));
+    int code = 1101;
+    int clase = 1;
+    int blockLeft = 0;
+    int classLeft = 0;
+    for (int row = 0; row < rows; ++row) {
+        if (blockLeft-- == 0) {
+            code += 1 + int(random() % 9);
+            clase = 0;
+            blockLeft = int(random() % 400);
+            classLeft = 0;
+        }
+        if (classLeft-- == 0) {
+            ++clase;
+            classLeft = int(random() % 10);
+        }
+        const std::string codeText = std::to_string(code);
+        const std::string classText = (clase < 10 ? "0" : "") + std::to_string(clase);
+        sqlite3_bind_int(insert.stmt, 1, row + 1);
+        sqlite3_bind_text(insert.stmt, 2, codeText.c_str(), int(codeText.size()), SQLITE_STATIC);
+        sqlite3_bind_text(insert.stmt, 3, classText.c_str(), int(classText.size()), SQLITE_STATIC);
+        if (random() % 200 == 0) {
+            sqlite3_bind_null(insert.stmt, 4);
+        } else {
+            std::string start = pick(nouns, random);
+            start = start + " DE " + pick(materials, random);
+            const std::string description =
+                describe(std::move(start), 2 + int(random() % 6), random);
+            sqlite3_bind_text(insert.stmt, 4, description.c_str(), int(description.size()),
+                              SQLITE_TRANSIENT);
+        }
+        check(db, sqlite3_step(insert.stmt), path);
+        sqlite3_reset(insert.stmt);
+    }
     check(db, sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), path);
 }
 
