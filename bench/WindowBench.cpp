@@ -63,43 +63,49 @@ double median(std::vector<double> times)
 
 } // namespace
 
-WindowBenchFolder::WindowBenchFolder()
+WindowBench::WindowBench(const QString& group, int rows,
+                         void (*write)(const QString& path, int rows), const char* table)
+    : m_group(group), m_rows(rows), m_table(table)
 {
     qputenv("XDG_DATA_HOME", m_home.path().toUtf8());
     prepararAplicacion();
     platform::MessageBox::setRecording(true);
     QDir().mkpath(db::dataFolder());
+    write(db::databasePath(), rows);
+    sqlite3_open_v2(db::databasePath().toUtf8().constData(), &m_builtin, SQLITE_OPEN_READONLY,
+                    nullptr);
 }
 
-QString WindowBenchFolder::databasePath() const
+WindowBench::~WindowBench()
 {
-    return db::databasePath();
+    sqlite3_close(m_builtin);
 }
 
-void compareWithBuiltin(const WindowComparison& c)
+void WindowBench::compare(const QString& name, platform::SearchForm& window,
+                          const std::function<void()>& click, const char* builtinSql)
 {
     int shown = 0;
     int builtinCount = 0;
     std::vector<double> ours, theirs;
     for (int run = 0; run < runs; ++run) {
         ours.push_back(medianMs(1, [&] {
-            c.click();
-            readFirstPage(*c.window);
-            shown = c.window->dbgResultados->model()->rowCount();
+            click();
+            readFirstPage(window);
+            shown = window.dbgResultados->model()->rowCount();
         }));
         theirs.push_back(
-            medianMs(1, [&] { builtinCount = builtinFirstPage(c.db, c.table, c.builtinSql); }));
+            medianMs(1, [&] { builtinCount = builtinFirstPage(m_builtin, m_table, builtinSql); }));
     }
     if (shown != builtinCount)
-        std::fprintf(stderr, "%s: %s finds %d rows, SQLite alone %d\n", qPrintable(c.group),
-                     qPrintable(c.name), shown, builtinCount);
+        std::fprintf(stderr, "%s: %s finds %d rows, SQLite alone %d\n", qPrintable(m_group),
+                     qPrintable(name), shown, builtinCount);
     if (!platform::MessageBox::takeShown().isEmpty())
-        std::fprintf(stderr, "%s: %s showed a message box\n", qPrintable(c.group),
-                     qPrintable(c.name));
+        std::fprintf(stderr, "%s: %s showed a message box\n", qPrintable(m_group),
+                     qPrintable(name));
     const double oursMs = median(ours);
     const double theirsMs = median(theirs);
-    const QString prefix = c.group + QLatin1Char('_') + c.name + QLatin1Char('_');
-    const QString suffix = QString::number(c.rows);
+    const QString prefix = m_group + QLatin1Char('_') + name + QLatin1Char('_');
+    const QString suffix = QString::number(m_rows);
     report(prefix + QStringLiteral("ms_") + suffix, oursMs);
     report(prefix + QStringLiteral("builtin_ms_") + suffix, theirsMs);
     report(prefix + QStringLiteral("ratio_") + suffix, oursMs / theirsMs);

@@ -12,35 +12,34 @@ class SearchForm;
 
 namespace vemtaro::bench {
 
-/// The setting of a search window's benchmark: a temporary data folder (XDG_DATA_HOME), the
-/// application prepared as the program does, message boxes recorded instead of shown.
-class WindowBenchFolder {
+/// A search window's benchmark: clicks of the window beside the same work done by SQLite
+/// alone, on one synthetic database in a temporary data folder (XDG_DATA_HOME), with the
+/// application prepared as the program does and message boxes recorded instead of shown.
+class WindowBench {
 public:
-    WindowBenchFolder();
-    /// Where the window's accounts database goes; write it before the window is created.
-    QString databasePath() const;
+    /// Writes the database with `write(path, rows)`; create the window afterwards. The figures
+    /// are named after `group`; `table` is the table the window shows.
+    WindowBench(const QString& group, int rows, void (*write)(const QString& path, int rows),
+                const char* table);
+    ~WindowBench();
+    WindowBench(const WindowBench&) = delete;
+    WindowBench& operator=(const WindowBench&) = delete;
+
+    /// Times `click` on `window` up to the grid's first 20 rows read, and `builtinSql` (which
+    /// yields the keys, `id`, of the same rows in the same order) up to every key stepped and
+    /// the first 20 rows read, alternating the two so that drifts of the machine hit both
+    /// alike; prints <group>_<name>_ms_<rows>, <group>_<name>_builtin_ms_<rows> and
+    /// <group>_<name>_ratio_<rows> (medians of 5 runs). Says on stderr when the two find
+    /// different numbers of rows or the window showed a message box.
+    void compare(const QString& name, platform::SearchForm& window,
+                 const std::function<void()>& click, const char* builtinSql);
 
 private:
     QTemporaryDir m_home;
+    QString m_group;
+    int m_rows;
+    const char* m_table;
+    sqlite3* m_builtin = nullptr;
 };
-
-/// One click of a search window beside the same work done by SQLite alone.
-struct WindowComparison {
-    QString group; ///< the figures' prefix, e.g. "chart"
-    QString name;  ///< e.g. "search"
-    int rows;      ///< rows in the table, the figures' suffix
-    platform::SearchForm* window;
-    std::function<void()> click;
-    sqlite3* db;            ///< a plain connection to the same file
-    const char* table;      ///< the table the window shows
-    const char* builtinSql; ///< yields the keys (`id`) of the same rows in the same order
-};
-
-/// Times the click up to the grid's first 20 rows read, and the built-in query up to every key
-/// stepped and the first 20 rows read, alternating the two so that drifts of the machine hit
-/// both alike; prints <group>_<name>_ms_<rows>, <group>_<name>_builtin_ms_<rows> and
-/// <group>_<name>_ratio_<rows> (medians of 5 runs). Says on stderr when the two find
-/// different numbers of rows or the window showed a message box.
-void compareWithBuiltin(const WindowComparison& comparison);
 
 } // namespace vemtaro::bench

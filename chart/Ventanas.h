@@ -23,8 +23,9 @@ FrmConsulVemtaro* mostrarFrmConsulVemtaro();
 /// The extended search window: shows it, not modal, and returns it. It is created when it is
 /// not loaded; when its database cannot be opened, says so in a message box and returns null.
 ///
-/// Its "Volver a Busqueda Básica" shows a fresh chart window and closes it; a new one is then
-/// loaded hidden, reset, for the next opening, which thus shows the reset's result.
+/// Its "Volver a Busqueda Básica" brings up a fresh chart window and closes the extended one;
+/// a new extended window is then loaded hidden and reset, so that the next opening shows the
+/// reset's result.
 FrmConsulExt* mostrarFrmConsulExt();
 /// The extended search window while it is loaded, visible or hidden; null otherwise.
 FrmConsulExt* frmConsulExtCargada();

@@ -175,6 +175,16 @@ QString nombreConFoco()
     return focus ? focus->objectName() : QString();
 }
 
+QStringList recorridoConTab(int veces)
+{
+    QStringList visitados;
+    for (int vez = 0; vez < veces; ++vez) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visitados << nombreConFoco();
+    }
+    return visitados;
+}
+
 QMap<QString, QString> nombresAccesibles(const QWidget* ventana)
 {
     QList<QWidget*> controles;

@@ -58,6 +58,8 @@ void elegir(QRadioButton* opcion);
 QStringList columnaDeLaGrilla(const QAbstractItemView* grilla, int columna);
 /// The control that holds the focus, taking a combo's inner edit field as the combo itself.
 QString nombreConFoco();
+/// The controls the focus visits, by name, when Tab is pressed `veces` times.
+QStringList recorridoConTab(int veces);
 /// The accessible name of every box and combo of `ventana`, by object name.
 QMap<QString, QString> nombresAccesibles(const QWidget* ventana);
 /// Checks that exactly one message box was shown since the last look: "Error: " and a

@@ -96,25 +96,6 @@ private Q_SLOTS:
                      excluir(puntos(36)) + "'ORDER BY descripcion");
     }
 
-    void wordsGoInAsTyped()
-    {
-        FrmConsulExt* w = m_support->abrirExtendida();
-        escribirPalabras(w, {" a", "b ", "C", "d*e", "f?", "", " "});
-        escribir(w->cbobusc, QStringLiteral("Ord DESC, Codigo"));
-        buscar(w);
-        QCOMPARE(w->TxtSQL->text(),
-                 QStringLiteral("SELECT * FROM extendido WHERE Descripcion LIKE '* a*'and "
-                                "Descripcion LIKE '*b *' and Descripcion LIKE '*C*'and "
-                                "Descripcion LIKE '*d*e*' and ") +
-                     excluir("f?") + "'and " + excluir("") + "' and " + excluir(" ") +
-                     "' ORDER BY Ord DESC, Codigo");
-        // The search changes none of its inputs.
-        QCOMPARE(w->Text1->text(), QStringLiteral(" a"));
-        QCOMPARE(w->Text6->text(), QString());
-        QCOMPARE(w->Text7->text(), QStringLiteral(" "));
-        QCOMPARE(w->cbobusc->text(), QStringLiteral("Ord DESC, Codigo"));
-    }
-
     void eachModeFindsItsRows_data()
     {
         QTest::addColumn<QString>("opcion");
@@ -198,28 +179,38 @@ private Q_SLOTS:
         QCOMPARE(ordsDeLaGrilla(w), (QStringList{"5", "10", "2", "1", "9"}));
     }
 
-    void resetShowsTheDefaultQueryAndKeepsModeOrderingAndZoom_data()
+    void resetAndModeChangeShowTheDefaultQuery_data()
     {
-        QTest::addColumn<QString>("opcion");
-        QTest::newRow("description") << "OptDesc";
-        QTest::newRow("class") << "Optclase";
-        QTest::newRow("code") << "optCod";
+        QTest::addColumn<QString>("modo");
+        QTest::addColumn<QString>("clic"); ///< "cmdRestablecer", or the option chosen next
+        QTest::newRow("reset, description") << "OptDesc"
+                                            << "cmdRestablecer";
+        QTest::newRow("reset, class") << "Optclase"
+                                      << "cmdRestablecer";
+        QTest::newRow("reset, code") << "optCod"
+                                     << "cmdRestablecer";
+        QTest::newRow("description to class") << "OptDesc"
+                                              << "Optclase";
+        QTest::newRow("class to code") << "Optclase"
+                                       << "optCod";
+        QTest::newRow("code to description") << "optCod"
+                                             << "OptDesc";
     }
 
-    void resetShowsTheDefaultQueryAndKeepsModeOrderingAndZoom()
+    void resetAndModeChangeShowTheDefaultQuery()
     {
-        QFETCH(QString, opcion);
+        QFETCH(QString, modo);
+        QFETCH(QString, clic);
         m_support->usarExtendido(extendidoDePrueba());
         FrmConsulExt* w = m_support->abrirExtendida();
-        auto* modo = w->findChild<QRadioButton*>(opcion);
-        elegir(modo);
+        elegir(w->findChild<QRadioButton*>(modo));
         escribirPalabras(w, {"1", "a", "b", "c", "x", "y", "z"});
         escribir(w->cbobusc, QStringLiteral("clase"));
         QTest::mouseClick(w->cmdzoom2, Qt::LeftButton);
         buscar(w);
-        const QString busqueda = w->TxtSQL->text();
+        QCOMPARE(w->dbgResultados->model()->rowCount(), 0);
 
-        QTest::mouseClick(w->cmdRestablecer, Qt::LeftButton);
+        QTest::mouseClick(w->findChild<QWidget*>(clic), Qt::LeftButton, {}, QPoint(6, 6));
         QCOMPARE(w->TxtSQL->text(), textoRestablecer);
         // Every described row by code (the row without a code first), the 35 stops too.
         QCOMPARE(ordsDeLaGrilla(w), (QStringList{"9", "1", "2", "6", "8", "10", "3", "7", "5"}));
@@ -228,38 +219,12 @@ private Q_SLOTS:
             QCOMPARE(incluida->text(), QString());
         for (auto* excluida : {w->Text5, w->Text6, w->Text7})
             QCOMPARE(excluida->text(), puntos(36));
-        QVERIFY(modo->isChecked());
+        const QString seleccionado = clic == QLatin1String("cmdRestablecer") ? modo : clic;
+        QVERIFY(w->findChild<QRadioButton*>(seleccionado)->isChecked());
         QCOMPARE(w->cbobusc->text(), QStringLiteral("clase"));
         QCOMPARE(w->dbgResultados->fontSize(), 9.0);
         QVERIFY(w->cmdzoom1->isVisible() && !w->cmdzoom2->isVisible());
-
-        // The next search is in the same mode again.
-        escribirPalabras(w, {"1", "a", "b", "c", "x", "y", "z"});
-        buscar(w);
-        QCOMPARE(w->TxtSQL->text().left(50), busqueda.left(50));
         QCOMPARE(MessageBox::takeShown().size(), 0);
-    }
-
-    void choosingAModeResets()
-    {
-        m_support->usarExtendido(extendidoDePrueba());
-        FrmConsulExt* w = m_support->abrirExtendida();
-        escribir(w->cbobusc, QStringLiteral("codigo"));
-        QRadioButton* antes = w->OptDesc;
-        for (QRadioButton* modo : {w->Optclase, w->optCod, w->OptDesc}) {
-            escribirPalabras(w, {"1", "a", "b", "c", "x", "y", "z"});
-            buscar(w);
-            QCOMPARE(w->dbgResultados->model()->rowCount(), 0);
-
-            elegir(modo);
-            QVERIFY(modo->isChecked() && !antes->isChecked());
-            QCOMPARE(w->TxtSQL->text(), textoRestablecer);
-            QCOMPARE(w->dbgResultados->model()->rowCount(), 9);
-            QCOMPARE(w->Text1->text(), QString());
-            QCOMPARE(w->Text7->text(), puntos(36));
-            QCOMPARE(w->cbobusc->text(), QStringLiteral("codigo"));
-            antes = modo;
-        }
     }
 
     void aRejectedQueryIsReportedOnceAndLeavesTheWindowUsable_data()

@@ -59,19 +59,6 @@ private Q_SLOTS:
     }
     void cleanup() { m_support.reset(); }
 
-    void itTakesThePlaceOfTheChartWindow()
-    {
-        QPointer<FrmConsulVemtaro> cuadro = m_support->abrirCuadro();
-        QTest::mouseClick(cuadro->cmdBuscAv, Qt::LeftButton);
-        ChartTestSupport::procesarCierres();
-        QVERIFY(cuadro.isNull());
-        FrmConsulExt* w = frmConsulExtCargada();
-        QVERIFY(w);
-        QCOMPARE(ventanasVisibles(), QStringList{"FrmConsulExt"});
-        QVERIFY(!w->isModal());
-        QCOMPARE(QApplication::modalWindow(), nullptr);
-    }
-
     void theSecondOpeningShowsTheReset()
     {
         FrmConsulExt* primera = m_support->abrirExtendida();
@@ -119,16 +106,6 @@ private Q_SLOTS:
         QCOMPARE(segunda->Text1->text(), QString());
         QVERIFY(!segunda->cmdzoom1->isVisible() && segunda->cmdzoom2->isVisible());
         QCOMPARE(MessageBox::takeShown().size(), 0);
-
-        // And again: each return leaves a reset window behind.
-        escribir(segunda->Text1, QStringLiteral("silla"));
-        QTest::mouseClick(segunda->CmdEjecutar, Qt::LeftButton);
-        QCOMPARE(ordsDeLaGrilla(segunda), QStringList{"3"});
-        QTest::mouseClick(segunda->cmdSalir, Qt::LeftButton);
-        ChartTestSupport::procesarCierres();
-        QTest::mouseClick(cuadroVisible()->cmdBuscAv, Qt::LeftButton);
-        ChartTestSupport::procesarCierres();
-        QCOMPARE(frmConsulExtCargada()->dbgResultados->model()->rowCount(), 9);
     }
 
     void itsCloseBoxClosesItAlone()
