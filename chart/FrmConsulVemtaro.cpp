@@ -2,6 +2,7 @@
 
 #include "Ventanas.h"
 #include "depreciation/AbrirAmortizacion.h"
+#include "extsearch/FrmConsulExt.h"
 #include "platform/Look.h"
 #include "platform/MessageBox.h"
 #include "printing/ImprimirResultados.h"
@@ -13,8 +14,6 @@ namespace vemtaro {
 using namespace platform;
 
 namespace {
-
-const QString creditLine = QStringLiteral("Oficina de Patrimonio - Departamento de Bienes de Uso");
 
 /// A label sized to its caption.
 Label* autoLabel(const QString& caption, const char* name, int left, int top, const QFont& font,
@@ -33,8 +32,7 @@ Label* autoLabel(const QString& caption, const char* name, int left, int top, co
 FrmConsulVemtaro::FrmConsulVemtaro() : SearchForm(QStringLiteral("vemtaro"))
 {
     setObjectName(QStringLiteral("FrmConsulVemtaro"));
-    setWindowTitle(QStringLiteral("Vemtaro de Cuentas") + QString(60, QLatin1Char(' ')) +
-                   creditLine);
+    ponerTitulo(QStringLiteral("Vemtaro de Cuentas"));
     setBackColor(QColor(bgr(0x00C0C000)));
     setClientSizeTwips(11790, 8595);
     setFont(sansFont(9.75));
@@ -331,14 +329,12 @@ QString FrmConsulVemtaro::consultaDeBusqueda() const
 
 void FrmConsulVemtaro::CmdEjecutar_Click()
 {
-    TxtSQL->setText(consultaDeBusqueda());
-    aplicarConsulta(TxtSQL->text());
+    consultar(consultaDeBusqueda());
 }
 
 void FrmConsulVemtaro::cmdRestablecer_Click()
 {
-    TxtSQL->setText(cabezaDescripcion + comodin + QStringLiteral("' ORDER BY codigo"));
-    aplicarConsulta(TxtSQL->text());
+    consultar(cabezaDescripcion + comodin + QStringLiteral("' ORDER BY codigo"));
     Text1->setText(QString());
 }
 
@@ -388,8 +384,7 @@ void FrmConsulVemtaro::optVidaU_Click()
 
 void FrmConsulVemtaro::Text1_GotFocus()
 {
-    Text1->setSelStart(0);
-    Text1->setSelLength(Text1->text().size());
+    seleccionarTodo(Text1);
 }
 
 void FrmConsulVemtaro::Text2_GotFocus()
@@ -401,9 +396,10 @@ void FrmConsulVemtaro::cmdBuscAv_Click()
 {
     // The next window is shown before this one closes, so that the program does not take the
     // moment between them for its last window closing.
-    QWidget* extendida = mostrarFrmConsulExt();
-    if (auto* zoom = extendida->findChild<QWidget*>(QStringLiteral("cmdzoom1")))
-        zoom->hide();
+    FrmConsulExt* extendida = mostrarFrmConsulExt();
+    if (!extendida)
+        return;
+    extendida->cmdzoom1->hide();
     m_switching = true;
     close();
 }

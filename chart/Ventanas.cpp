@@ -5,59 +5,63 @@
 #include "db/DataFolder.h"
 #include "db/DbError.h"
 #include "db/DefaultData.h"
-#include "platform/Controls.h"
-#include "platform/Form.h"
-#include "platform/Look.h"
+#include "extsearch/FrmConsulExt.h"
 #include "platform/MessageBox.h"
 #include "platform/RegionalNumbers.h"
 #include "references/FrmReferencias.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QVBoxLayout>
 
 namespace vemtaro {
 namespace {
-
-/// Stands in for the extended search window until it is built: it only leads back.
-class FrmConsulExtPendiente : public platform::Form {
-public:
-    FrmConsulExtPendiente()
-    {
-        setObjectName(QStringLiteral("FrmConsulExt"));
-        setWindowTitle(QStringLiteral("Consulta Extendida"));
-        setBackColor(QColor(255, 192, 128));
-        setClientSizeTwips(11880, 8595);
-        setFont(platform::sansFont(12));
-        // Returning keeps this window loaded and hidden, as the real one will be.
-        setAttribute(Qt::WA_DeleteOnClose, false);
-        auto* aviso = new platform::Label(
-            QStringLiteral("La búsqueda avanzada todavía no está disponible."), this);
-        aviso->setObjectName(QStringLiteral("lblAviso"));
-        auto* cmdSalir =
-            new platform::CommandButton(QStringLiteral("Volver a Busqueda Básica"), this);
-        cmdSalir->setObjectName(QStringLiteral("cmdSalir"));
-        cmdSalir->Click = [this] {
-            hide();
-            mostrarFrmConsulVemtaro();
-        };
-        auto* layout = new QVBoxLayout(this);
-        layout->addStretch();
-        layout->addWidget(aviso, 0, Qt::AlignCenter);
-        layout->addWidget(cmdSalir, 0, Qt::AlignCenter);
-        layout->addStretch();
-    }
-};
 
 QString referenciasPath()
 {
     return QDir(db::dataFolder()).filePath(QStringLiteral("referencias.rtf"));
 }
 
-QPointer<QWidget>& frmConsulExt()
+QPointer<FrmConsulExt>& frmConsulExt()
 {
-    static QPointer<QWidget> window;
+    static QPointer<FrmConsulExt> window;
     return window;
+}
+
+void mostrarError(const db::DbError& error)
+{
+    platform::MessageBox::show(QStringLiteral("Error: ") + error.description());
+}
+
+void volverDeFrmConsulExt(FrmConsulExt* extendida);
+
+/// Loads the extended search window, hidden; null (the failure shown) when it cannot.
+FrmConsulExt* cargarFrmConsulExt()
+{
+    try {
+        auto* window = new FrmConsulExt;
+        QObject::connect(window, &FrmConsulExt::volver, [window] { volverDeFrmConsulExt(window); });
+        // Closing unloads it, though its deletion waits for the event loop: forget it at once.
+        QObject::connect(window, &platform::Form::unloaded, [window] {
+            if (frmConsulExt() == window)
+                frmConsulExt() = nullptr;
+        });
+        frmConsulExt() = window;
+        return window;
+    } catch (const db::DbError& error) {
+        mostrarError(error);
+        return nullptr;
+    }
+}
+
+void volverDeFrmConsulExt(FrmConsulExt* extendida)
+{
+    // The chart window comes first, so that the program does not take the moment between
+    // the two for its last window closing; without it the clerk stays here.
+    if (!mostrarFrmConsulVemtaro())
+        return;
+    extendida->close();
+    if (FrmConsulExt* siguiente = cargarFrmConsulExt())
+        siguiente->restablecer();
 }
 
 } // namespace
@@ -85,21 +89,22 @@ FrmConsulVemtaro* mostrarFrmConsulVemtaro()
         window->CmdEjecutar->setFocus();
         return window;
     } catch (const db::DbError& error) {
-        platform::MessageBox::show(QStringLiteral("Error: ") + error.description());
+        mostrarError(error);
         return nullptr;
     }
 }
 
-QWidget* mostrarFrmConsulExt()
+FrmConsulExt* mostrarFrmConsulExt()
 {
-    if (!frmConsulExt())
-        frmConsulExt() = new FrmConsulExtPendiente;
-    frmConsulExt()->show();
-    frmConsulExt()->activateWindow();
-    return frmConsulExt();
+    FrmConsulExt* window = frmConsulExt() ? frmConsulExt().data() : cargarFrmConsulExt();
+    if (window) {
+        window->show();
+        window->activateWindow();
+    }
+    return window;
 }
 
-QWidget* frmConsulExtCargada()
+FrmConsulExt* frmConsulExtCargada()
 {
     return frmConsulExt();
 }

@@ -6,6 +6,7 @@
 namespace vemtaro {
 
 class FrmConsulVemtaro;
+class FrmConsulExt;
 
 /// Application-wide settings every window relies on: the name, the style, the title of
 /// message boxes, the regional conventions for numbers. Call once after the QApplication
@@ -22,10 +23,15 @@ void prepararCarpetaDeDatos();
 /// database cannot be opened, says so in a message box and returns null.
 FrmConsulVemtaro* mostrarFrmConsulVemtaro();
 
-/// The extended search window: shows it (loading it when it is not loaded) and returns it.
-QWidget* mostrarFrmConsulExt();
+/// The extended search window: shows it, not modal, and returns it. It is created when it is
+/// not loaded; when its database cannot be opened, says so in a message box and returns null.
+///
+/// Its "Volver a Busqueda Básica" brings up a fresh chart window and closes the extended one;
+/// a new extended window is then loaded hidden and reset, so that the next opening shows the
+/// reset's result.
+FrmConsulExt* mostrarFrmConsulExt();
 /// The extended search window while it is loaded, visible or hidden; null otherwise.
-QWidget* frmConsulExtCargada();
+FrmConsulExt* frmConsulExtCargada();
 
 /// Shows the references viewer modally on the document of the data folder.
 QWidget* mostrarFrmReferencias();

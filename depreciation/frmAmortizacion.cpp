@@ -142,6 +142,9 @@ frmAmortizacion::frmAmortizacion(const CuentaActual& cuenta)
 {
     setObjectName(QStringLiteral("frmAmortizacion"));
     setWindowTitle(QStringLiteral("Consulta de Amortizaciones"));
+    // A tool window would not count as a main window; the program must not end while the
+    // clerk still works here, whichever window closed last before.
+    setAttribute(Qt::WA_QuitOnClose);
     setFont(sansFont(9.75));
     setClientSizeTwips(11910, 8625);
     setFixedSize(size());

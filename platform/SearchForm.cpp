@@ -74,6 +74,24 @@ QString SearchForm::textoDePosicion(int position, int count)
     return QStringLiteral("Registro:%1 de %2").arg(position + 1).arg(count);
 }
 
+void SearchForm::ponerTitulo(const QString& titulo)
+{
+    setWindowTitle(titulo + QString(60, QLatin1Char(' ')) +
+                   QStringLiteral("Oficina de Patrimonio - Departamento de Bienes de Uso"));
+}
+
+void SearchForm::consultar(const QString& consulta)
+{
+    TxtSQL->setText(consulta);
+    aplicarConsulta(TxtSQL->text());
+}
+
+void SearchForm::seleccionarTodo(TextBox* box)
+{
+    box->setSelStart(0);
+    box->setSelLength(box->text().size());
+}
+
 void SearchForm::aplicarConsulta(const QString& text)
 {
     std::optional<QString> failure;

@@ -18,7 +18,7 @@ namespace vemtaro::platform {
 /// built, the pair of zoom buttons, the record-position caption, and the apply step.
 ///
 /// A window derived from it places these controls and builds its own query texts; it hands
-/// each one to aplicarConsulta().
+/// each one to consultar().
 class SearchForm : public Form {
     Q_OBJECT
 public:
@@ -44,10 +44,19 @@ public:
 protected:
     db::Connection& baseDeDatos() { return *m_db; }
 
+    /// Sets the window's caption: `titulo`, a run of blanks, then the office's credit line.
+    void ponerTitulo(const QString& titulo);
+
+    /// Keeps `consulta` in TxtSQL as the query last built and applies it (aplicarConsulta).
+    void consultar(const QString& consulta);
+
     /// Makes `text` the record source's query text and runs it, under the busy pointer. A
     /// failure shows "Error: " and the engine's description (OK only, the application's
     /// title) and changes nothing else: the query text stays set to the rejected text.
     void aplicarConsulta(const QString& text);
+
+    /// Selects the whole text of `box`, blanks included, so that typing replaces it.
+    static void seleccionarTodo(TextBox* box);
 
 private:
     void dcdatos_Reposition();

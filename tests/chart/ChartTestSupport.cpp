@@ -3,10 +3,17 @@
 #include "chart/FrmConsulVemtaro.h"
 #include "chart/Ventanas.h"
 #include "db/DataFolder.h"
+#include "extsearch/FrmConsulExt.h"
+#include "platform/DataControl.h"
 #include "platform/MessageBox.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QRadioButton>
 #include <QTest>
 #include <sqlite3.h>
 
@@ -16,6 +23,7 @@ ChartTestSupport::ChartTestSupport()
     vemtaro::prepararAplicacion();
     vemtaro::prepararCarpetaDeDatos();
     vemtaro::platform::MessageBox::setRecording(true);
+    vemtaro::platform::MessageBox::takeShown(); // what earlier tests left unread
 }
 
 ChartTestSupport::~ChartTestSupport()
@@ -37,6 +45,22 @@ vemtaro::FrmConsulVemtaro* ChartTestSupport::abrirCuadro()
         QApplication::setActiveWindow(window);
         if (!QTest::qWaitForWindowActive(window))
             qWarning("the chart window did not become active");
+    }
+    return window;
+}
+
+vemtaro::FrmConsulExt* ChartTestSupport::abrirExtendida()
+{
+    vemtaro::FrmConsulVemtaro* cuadro = abrirCuadro();
+    if (!cuadro)
+        return nullptr;
+    QTest::mouseClick(cuadro->cmdBuscAv, Qt::LeftButton);
+    procesarCierres();
+    vemtaro::FrmConsulExt* window = vemtaro::frmConsulExtCargada();
+    if (window) {
+        QApplication::setActiveWindow(window);
+        if (!QTest::qWaitForWindowActive(window))
+            qWarning("the extended search window did not become active");
     }
     return window;
 }
@@ -73,14 +97,29 @@ QString ChartTestSupport::consultar(const QString& sql) const
 
 void ChartTestSupport::usarCuentas(const QList<QStringList>& filas) const
 {
+    reemplazarFilas("vemtaro",
+                    {"CODIGO", "CLASE", "DESCRIPCION", "RUBRO", "VIDA_UTIL", "OBSERVACIONES"},
+                    filas);
+}
+
+void ChartTestSupport::usarExtendido(const QList<QStringList>& filas) const
+{
+    reemplazarFilas("extendido", {"Ord", "Codigo", "Clase", "Descripcion"}, filas);
+}
+
+void ChartTestSupport::reemplazarFilas(const QByteArray& tabla, const QByteArrayList& campos,
+                                       const QList<QStringList>& filas) const
+{
     sqlite3* db = nullptr;
     QVERIFY(sqlite3_open(vemtaro::db::databasePath().toUtf8().constData(), &db) == SQLITE_OK);
-    QVERIFY(sqlite3_exec(db, "DELETE FROM vemtaro", nullptr, nullptr, nullptr) == SQLITE_OK);
+    QVERIFY(sqlite3_exec(db, "DELETE FROM " + tabla, nullptr, nullptr, nullptr) == SQLITE_OK);
+    QByteArrayList marcas;
+    for (int campo = 1; campo <= campos.size(); ++campo)
+        marcas << "?" + QByteArray::number(campo);
+    const QByteArray sql =
+        "INSERT INTO " + tabla + " (" + campos.join(", ") + ") VALUES (" + marcas.join(", ") + ")";
     sqlite3_stmt* insert = nullptr;
-    QVERIFY(sqlite3_prepare_v2(db,
-                               "INSERT INTO vemtaro (CODIGO, CLASE, DESCRIPCION, RUBRO, VIDA_UTIL, "
-                               "OBSERVACIONES) VALUES (?1, ?2, ?3, ?4, ?5, ?6)",
-                               -1, &insert, nullptr) == SQLITE_OK);
+    QVERIFY(sqlite3_prepare_v2(db, sql.constData(), -1, &insert, nullptr) == SQLITE_OK);
     for (const QStringList& fila : filas) {
         for (int campo = 0; campo < fila.size(); ++campo) {
             const QByteArray valor = fila[campo].toUtf8();
@@ -96,4 +135,93 @@ void ChartTestSupport::usarCuentas(const QList<QStringList>& filas) const
     }
     sqlite3_finalize(insert);
     sqlite3_close(db);
+}
+
+void escribir(QLineEdit* box, const QString& text)
+{
+    box->setFocus();
+    box->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(box, Qt::Key_Backspace);
+    else
+        QTest::keyClicks(box, text);
+}
+
+void escribir(QComboBox* combo, const QString& text)
+{
+    combo->setFocus();
+    escribir(combo->lineEdit(), text);
+}
+
+void elegir(QRadioButton* opcion)
+{
+    QTest::mouseClick(opcion, Qt::LeftButton, {}, QPoint(6, opcion->height() / 2));
+}
+
+QStringList columnaDeLaGrilla(const QAbstractItemView* grilla, int columna)
+{
+    QStringList textos;
+    const QAbstractItemModel* model = grilla->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        textos << model->index(row, columna).data().toString();
+    return textos;
+}
+
+QString nombreConFoco()
+{
+    QWidget* focus = QApplication::focusWidget();
+    while (focus && focus->objectName().isEmpty())
+        focus = focus->parentWidget();
+    return focus ? focus->objectName() : QString();
+}
+
+QStringList recorridoConTab(int veces)
+{
+    QStringList visitados;
+    for (int vez = 0; vez < veces; ++vez) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visitados << nombreConFoco();
+    }
+    return visitados;
+}
+
+QMap<QString, QString> nombresAccesibles(const QWidget* ventana)
+{
+    QList<QWidget*> controles;
+    for (auto* control : ventana->findChildren<QLineEdit*>())
+        if (!qobject_cast<QComboBox*>(control->parentWidget()))
+            controles << control;
+    for (auto* control : ventana->findChildren<QPlainTextEdit*>())
+        controles << control;
+    for (auto* control : ventana->findChildren<QComboBox*>())
+        controles << control;
+    QMap<QString, QString> nombres;
+    for (QWidget* control : controles)
+        nombres.insert(control->objectName(), control->accessibleName());
+    return nombres;
+}
+
+void comprobarUnSoloError()
+{
+    using vemtaro::platform::MessageBox;
+    const auto shown = MessageBox::takeShown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(shown[0].prompt.startsWith(QStringLiteral("Error: ")));
+    QVERIFY(shown[0].prompt.size() > 12);
+    QCOMPARE(shown[0].style, int(vemtaro::platform::vbOKOnly));
+    QCOMPARE(shown[0].title, MessageBox::applicationTitle());
+}
+
+QList<Qt::CursorShape> punteroAlReposicionar(vemtaro::platform::DataControl* fuente,
+                                             const std::function<void()>& acciones)
+{
+    QList<Qt::CursorShape> formas;
+    const auto conexion =
+        QObject::connect(fuente, &vemtaro::platform::DataControl::Reposition, [&] {
+            formas << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                      : Qt::ArrowCursor);
+        });
+    acciones();
+    QObject::disconnect(conexion);
+    return formas;
 }

@@ -8,9 +8,6 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTest>
 
 using namespace vemtaro;
@@ -41,37 +38,7 @@ QList<QStringList> cuentasDePrueba()
 /// The codes of the grid's rows, top to bottom.
 QStringList codigosDeLaGrilla(FrmConsulVemtaro* w)
 {
-    QStringList codigos;
-    const QAbstractItemModel* model = w->dbgResultados->model();
-    for (int row = 0; row < model->rowCount(); ++row)
-        codigos << model->index(row, 0).data().toString();
-    return codigos;
-}
-
-void escribir(platform::TextBox* box, const QString& text)
-{
-    box->setFocus();
-    box->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(box, Qt::Key_Backspace);
-    else
-        QTest::keyClicks(box, text);
-}
-
-void ordenar(FrmConsulVemtaro* w, const QString& text)
-{
-    w->cbobusc->setFocus();
-    w->cbobusc->lineEdit()->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(w->cbobusc, Qt::Key_Backspace);
-    else
-        QTest::keyClicks(w->cbobusc, text);
-}
-
-/// Clicks the option's round button, as the clerk does.
-void elegir(QRadioButton* opcion)
-{
-    QTest::mouseClick(opcion, Qt::LeftButton, {}, QPoint(6, opcion->height() / 2));
+    return columnaDeLaGrilla(w->dbgResultados, 0);
 }
 
 void buscar(FrmConsulVemtaro* w)
@@ -85,11 +52,7 @@ class TestBusqueda : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init()
-    {
-        m_support = std::make_unique<ChartTestSupport>();
-        MessageBox::takeShown();
-    }
+    void init() { m_support = std::make_unique<ChartTestSupport>(); }
     void cleanup() { m_support.reset(); }
 
     void queryTextsAreBuiltPieceByPiece_data()
@@ -154,7 +117,7 @@ private Q_SLOTS:
         escribir(w->Text1, palabra1);
         escribir(w->Text3, palabra2);
         escribir(w->Text4, palabra3);
-        ordenar(w, orden);
+        escribir(w->cbobusc, orden);
         buscar(w);
         QCOMPARE(w->TxtSQL->text(), consulta);
         // The search changes none of its inputs.
@@ -264,7 +227,7 @@ private Q_SLOTS:
         escribir(w->Text1, palabra1);
         escribir(w->Text3, palabra2);
         escribir(w->Text4, palabra3);
-        ordenar(w, orden);
+        escribir(w->cbobusc, orden);
         buscar(w);
         QCOMPARE(MessageBox::takeShown().size(), 0);
         QCOMPARE(codigosDeLaGrilla(w), codigos);
@@ -335,14 +298,9 @@ private Q_SLOTS:
 
         escribir(w->Text1, palabra);
         escribir(w->Text3, QStringLiteral("de"));
-        ordenar(w, orden);
+        escribir(w->cbobusc, orden);
         buscar(w);
-        const auto shown = MessageBox::takeShown();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY(shown[0].prompt.startsWith(QStringLiteral("Error: ")));
-        QVERIFY(shown[0].prompt.size() > 12);
-        QCOMPARE(shown[0].style, int(platform::vbOKOnly));
-        QCOMPARE(shown[0].title, MessageBox::applicationTitle());
+        comprobarUnSoloError();
         QVERIFY(w->TxtSQL->text().contains(palabra));
         QVERIFY(w->TxtSQL->text().endsWith(QStringLiteral("' ORDER BY ") + orden));
         QCOMPARE(w->Text1->text(), palabra);
@@ -355,7 +313,7 @@ private Q_SLOTS:
         // The window searches again once the clerk mends the words.
         escribir(w->Text1, QStringLiteral("3124"));
         escribir(w->Text3, QString());
-        ordenar(w, QStringLiteral("codigo"));
+        escribir(w->cbobusc, QStringLiteral("codigo"));
         QTest::keyClick(w->cbobusc, Qt::Key_Return);
         QCOMPARE(MessageBox::takeShown().size(), 0);
         QCOMPARE(codigosDeLaGrilla(w), QStringList{"3124"});
@@ -364,13 +322,10 @@ private Q_SLOTS:
     void thePointerIsBusyWhileAQueryRuns()
     {
         FrmConsulVemtaro* w = m_support->abrirCuadro();
-        QList<Qt::CursorShape> shapes;
-        connect(w->dcdatos, &platform::DataControl::Reposition, this, [&] {
-            shapes << (QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
-                                                      : Qt::ArrowCursor);
+        const auto shapes = punteroAlReposicionar(w->dcdatos, [&] {
+            buscar(w);
+            QTest::mouseClick(w->cmdRestablecer, Qt::LeftButton);
         });
-        buscar(w);
-        QTest::mouseClick(w->cmdRestablecer, Qt::LeftButton);
         QCOMPARE(shapes, (QList<Qt::CursorShape>{Qt::WaitCursor, Qt::WaitCursor}));
         QVERIFY(!QApplication::overrideCursor());
     }
@@ -396,7 +351,7 @@ private Q_SLOTS:
         escribir(w->Text1, QStringLiteral("mesa"));
         escribir(w->Text3, QStringLiteral("roble"));
         escribir(w->Text4, QStringLiteral("x"));
-        ordenar(w, QStringLiteral("rubro desc"));
+        escribir(w->cbobusc, QStringLiteral("rubro desc"));
         buscar(w);
 
         QTest::mouseClick(w->cmdRestablecer, Qt::LeftButton);
@@ -497,26 +452,11 @@ private Q_SLOTS:
     void everyBoxAndComboHasAnAccessibleName()
     {
         FrmConsulVemtaro* w = m_support->abrirCuadro();
-        QStringList sinNombre;
-        QStringList nombres;
-        const auto revisar = [&](QWidget* control) {
-            // A combo's own edit field is the combo.
-            if (qobject_cast<QComboBox*>(control->parentWidget()))
-                return;
-            if (control->accessibleName().isEmpty())
-                sinNombre << control->objectName();
-            nombres << control->accessibleName();
-        };
-        for (auto* control : w->findChildren<QLineEdit*>())
-            revisar(control);
-        for (auto* control : w->findChildren<QPlainTextEdit*>())
-            revisar(control);
-        for (auto* control : w->findChildren<QComboBox*>())
-            revisar(control);
-        QCOMPARE(sinNombre, QStringList());
+        const QMap<QString, QString> nombres = nombresAccesibles(w);
+        QCOMPARE(nombres.keys(QString()), QStringList());
         for (const char* nombre : {"Palabra 1", "Palabra 2", "Palabra 3", "Ordenado por", "Cuenta",
                                    "Subcuenta", "Descripcion", "Rubro", "Vida Util", "Observ."})
-            QVERIFY2(nombres.contains(QLatin1String(nombre)), nombre);
+            QVERIFY2(nombres.values().contains(QLatin1String(nombre)), nombre);
         QCOMPARE(w->Text3->accessibleName(), QStringLiteral("Palabra 2"));
         QCOMPARE(w->Text2->accessibleName(), QStringLiteral("Vida Util"));
     }

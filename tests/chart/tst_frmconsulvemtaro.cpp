@@ -4,6 +4,7 @@
 #include "chart/FrmConsulVemtaro.h"
 #include "chart/Ventanas.h"
 #include "depreciation/frmAmortizacion.h"
+#include "extsearch/FrmConsulExt.h"
 #include "platform/MessageBox.h"
 #include "references/FrmReferencias.h"
 
@@ -49,15 +50,6 @@ QWidget* control(QWidget* window, const QString& name)
     if (!found)
         qWarning("no control named %s", qPrintable(name));
     return found;
-}
-
-/// The control that holds the focus, taking a combo's inner edit field as the combo itself.
-QString focusedName()
-{
-    QWidget* focus = QApplication::focusWidget();
-    while (focus && focus->objectName().isEmpty())
-        focus = focus->parentWidget();
-    return focus ? focus->objectName() : QString();
 }
 
 /// Moves to the first account with a useful life and presses "Consultar Amortizacion";
@@ -165,7 +157,7 @@ private Q_SLOTS:
         QVERIFY(w->cmdzoom1->isVisible());
         QVERIFY(w->cmdzoom2->isVisible());
         QCOMPARE(w->dbgResultados->fontSize(), 8.25);
-        QCOMPARE(focusedName(), QStringLiteral("CmdEjecutar"));
+        QCOMPARE(nombreConFoco(), QStringLiteral("CmdEjecutar"));
         QVERIFY(w->defaultButton() == w->CmdEjecutar);
     }
 
@@ -178,7 +170,7 @@ private Q_SLOTS:
         QTest::keyClick(w->Text1, Qt::Key_Return);
         QCOMPARE(ejecutar.count(), 1);
         QCOMPARE(w->Text1->text(), QStringLiteral("mesa"));
-        QCOMPARE(focusedName(), QStringLiteral("Text1"));
+        QCOMPARE(nombreConFoco(), QStringLiteral("Text1"));
 
         // Enter on another focused button presses that one instead.
         QSignalSpy restablecer(w->cmdRestablecer, &QPushButton::clicked);
@@ -197,7 +189,7 @@ private Q_SLOTS:
 
         w->txtCuenta->setFocus();
         QTest::keyClick(w->txtCuenta, Qt::Key_Return);
-        QCOMPARE(focusedName(), QStringLiteral("txtSubcuenta"));
+        QCOMPARE(nombreConFoco(), QStringLiteral("txtSubcuenta"));
         QCOMPARE(w->txtCuenta->text(), cuenta);
 
         // The multi-line remarks box takes no line break from Enter either.
@@ -205,7 +197,7 @@ private Q_SLOTS:
         w->txtObserv->setFocus();
         QTest::keyClick(w->txtObserv, Qt::Key_Return);
         QCOMPARE(w->txtObserv->text(), observaciones);
-        QCOMPARE(focusedName(), QStringLiteral("cmdSalvar"));
+        QCOMPARE(nombreConFoco(), QStringLiteral("cmdSalvar"));
         QCOMPARE(ejecutar.count(), 0);
 
         // Other keys pass unchanged.
@@ -223,12 +215,7 @@ private Q_SLOTS:
             "cmdSalir",    "cmdRestablecer", "dbgResultados", "OptDesc",     "cmdBuscAv",
             "cbobusc",     "cbobusc2",       "Text3",         "Text4",       "cmdAmort",
             "CmdImprimir", "cmdReferencias", "cmdzoom2",      "cmdzoom1",    "CmdEjecutar"};
-        QStringList visited;
-        for (int i = 0; i < expected.size(); ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            visited << focusedName();
-        }
-        QCOMPARE(visited, expected);
+        QCOMPARE(recorridoConTab(expected.size()), expected);
     }
 
     void bulkRoutinesTouchOneKindOnly()
@@ -407,7 +394,7 @@ private Q_SLOTS:
         auto* nuevo = qobject_cast<FrmConsulVemtaro*>(
             ChartTestSupport::ventanaVisible(QStringLiteral("FrmConsulVemtaro")));
         QVERIFY(nuevo);
-        QVERIFY(!extendida->isVisible());
+        QVERIFY(frmConsulExtCargada() && !frmConsulExtCargada()->isVisible());
         QCOMPARE(nuevo->Text1->text(), QString());
         QVERIFY(nuevo->OptDesc->isChecked());
         QCOMPARE(nuevo->cbobusc->text(), QStringLiteral("descripcion"));
@@ -492,11 +479,11 @@ private Q_SLOTS:
         // Leave the extended search window loaded and hidden, and the calculator open.
         QTest::mouseClick(m_support->abrirCuadro()->cmdBuscAv, Qt::LeftButton);
         ChartTestSupport::procesarCierres();
-        QPointer<QWidget> extendida = frmConsulExtCargada();
-        QTest::mouseClick(extendida->findChild<QPushButton*>(QStringLiteral("cmdSalir")),
-                          Qt::LeftButton);
+        QTest::mouseClick(frmConsulExtCargada()->cmdSalir, Qt::LeftButton);
         ChartTestSupport::procesarCierres();
+        QPointer<QWidget> extendida = frmConsulExtCargada();
         QVERIFY(!extendida.isNull());
+        QVERIFY(!extendida->isVisible());
         QPointer<FrmConsulVemtaro> cuadro = qobject_cast<FrmConsulVemtaro*>(
             ChartTestSupport::ventanaVisible(QStringLiteral("FrmConsulVemtaro")));
         QPointer<frmAmortizacion> calculadora = abrirCalculadora(cuadro);
