@@ -14,8 +14,8 @@ namespace vemtaro::db {
 ///
 /// The file is opened shared and read-write, in WAL mode with full synchronous writes and a
 /// busy timeout, so that another process may read it at the same time. Opening registers on
-/// this connection (never in the file's schema) the `jet_like(pattern, value)` function and the
-/// `jet_text` collation that compiled query texts use.
+/// this connection (never in the file's schema) the `jet_like(pattern, value)` function that
+/// compiled query texts use.
 class Connection {
 public:
     /// Opens the existing database file at `path`. Throws DbError when it is missing,

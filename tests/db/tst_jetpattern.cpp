@@ -8,7 +8,6 @@
 #include <memory>
 #include <sqlite3.h>
 
-using vemtaro::db::compareJetText;
 using vemtaro::db::DbError;
 using vemtaro::db::JetPattern;
 
@@ -148,30 +147,6 @@ private Q_SLOTS:
                 std::memcpy(exact.get(), cut.constData(), size_t(cut.size()));
                 QVERIFY(!word.matches(std::string_view(exact.get(), size_t(cut.size()))));
             }
-        }
-    }
-
-    void collationIsAFoldedOrder()
-    {
-        auto sign = [](int v) { return (v > 0) - (v < 0); };
-        // Beyond the random texts' reach: shared lead bytes, stray bytes, long common beginnings.
-        const std::pair<QByteArray, QByteArray> ordered[] = {
-            {"é", "ê"}, {"\xC3\xA9", "\xC3"}, {"MESA DE ROBLE X", "mesa de roble y"}};
-        for (const auto& [lower, higher] : ordered)
-            QVERIFY(compareJetText(view(lower), view(higher)) < 0 &&
-                    compareJetText(view(higher), view(lower)) > 0);
-        QRandomGenerator random(99);
-        const QStringList alphabet = {"a", "A", "b", "é", "É", "ñ", "Ñ", "ſ", "s", "S", "1", " "};
-        for (int i = 0; i < 20000; ++i) {
-            const QString a = randomText(random, alphabet, 11),
-                          b = randomText(random, alphabet, 11);
-            const std::u32string foldedA = a.toCaseFolded().toStdU32String();
-            const std::u32string foldedB = b.toCaseFolded().toStdU32String();
-            // Case-folded characters in code point order, then the bytes.
-            const int expected = foldedA != foldedB ? (foldedA < foldedB ? -1 : 1)
-                                                    : sign(a.toUtf8().compare(b.toUtf8()));
-            QVERIFY2(sign(compareJetText(view(a.toUtf8()), view(b.toUtf8()))) == expected,
-                     qPrintable(a + QStringLiteral(" / ") + b));
         }
     }
 
