@@ -90,17 +90,9 @@ private Q_SLOTS:
         auto row = [](const char* name, const QByteArray& pattern, const QByteArray& subject,
                       bool expected) { QTest::newRow(name) << pattern << subject << expected; };
 
-        // Wildcards of every kind on many texts are checked on random patterns below.
-        row("# only ASCII digits", "#", "٣", false);
-        row("list", "[abc]", "B", true);
-        row("negated list", "[!abc]", "d", true);
-        row("negated list, other case", "[!abc]", "A", false);
-        row("range, other case", "[a-z]", "Q", true);
-        row("range by code point", "[a-z]", "ñ", false);
-        row("accented list item", "[ñ]", "Ñ", true);
-        row("star in list is literal", "*[*]*", "ab", false);
+        // Every letter, digit and list form, and wildcards of every kind on many texts, are
+        // checked below; these are the corners.
         row("? in list is literal", "[?]", "x", false);
-        row("# in list is literal", "[#]", "#", true);
         row("empty list is nothing", "a[]b", "ab", true);
         row("lone ! is itself", "[!]", "!", true);
         row("lone ! is no negation", "[!]", "x", false);
@@ -110,9 +102,7 @@ private Q_SLOTS:
         row("negated dash", "[!-]", "-", false);
         row("bracket close outside", "a]", "A]", true);
 
-        row("accented, other case", "*árbol*", "ÁRBOL", true);
         row("accent is significant", "*arbol*", "ÁRBOL", false);
-        row("ñ inside upper text", "*ñ*", "AÑO", true);
         row("found after accents", "*mesa*", "ÁÉÍ MESA", true);
         row("long s first", "*silla*", "X ſILLA", true);
         row("long word across bytes", "*madera y metal*", "MESA DE MADERA Y METAL", true);
