@@ -1,14 +1,17 @@
 // Record set figures: opening whole tables of 10 000 to 1 000 000 accounts, moving to the last
-// record of the largest, and the memory an open million-row record set holds.
+// record of the largest, the memory an open million-row record set holds and the most that
+// sorting a million rows takes on the way.
 #include "Bench.h"
 #include "SyntheticChart.h"
 #include "db/Connection.h"
 #include "db/RecordSet.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <malloc.h>
 #include <sqlite3.h>
 
+#include <cstring>
 #include <memory>
 
 namespace vemtaro::bench {
@@ -42,6 +45,32 @@ double recordSetMegabytes(db::Connection& db)
     const double heapGrowth = double(mallinfo2().uordblks) - double(heapBefore);
     const double engineGrowth = double(sqlite3_memory_used() - engineBefore);
     return (heapGrowth - engineGrowth) / (1024.0 * 1024.0);
+}
+
+/// The most memory, in MB, that opening the chart window's reset query (every described row,
+/// ordered by code) adds while it runs: the process's peak resident size, reset just before,
+/// over its size then. Linux only (/proc/self/clear_refs); -1 elsewhere.
+double resetPeakMegabytes(db::Connection& db)
+{
+    const auto statusKb = [](const char* field) {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1.0;
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith(field))
+                return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ')[0].toDouble();
+        return -1.0;
+    };
+    db::RecordSet records(db);
+    malloc_trim(0);
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        return -1;
+    clear.close();
+    const double before = statusKb("VmRSS:");
+    records.open(
+        QStringLiteral("SELECT * FROM vemtaro WHERE descripcion LIKE '*' ORDER BY codigo"));
+    return (statusKb("VmHWM:") - before) / 1024.0;
 }
 
 void run()
@@ -78,6 +107,7 @@ void run()
                    [&] { records->open(QStringLiteral("vemtaro")); }));
         records.reset();
         report(QStringLiteral("recordset_mb_%1").arg(rows), recordSetMegabytes(*db));
+        report(QStringLiteral("reset_peak_mb_%1").arg(rows), resetPeakMegabytes(*db));
     }
 }
 

@@ -18,8 +18,7 @@ namespace vemtaro::db {
 /// is opened read-only, and opening changes nothing on disk: no journal switch, no companion
 /// file. Reads wait at most readWaitMs for another program's write to end, writes (see
 /// RecordSet) at most writeWaitMs. Opening registers on this connection (never in the file's
-/// schema) the `jet_like(pattern, value)` function and the `jet_text` collation that compiled
-/// query texts use.
+/// schema) the `jet_like(pattern, value)` function that compiled query texts use.
 class Connection {
 public:
     static constexpr int readWaitMs = 250;

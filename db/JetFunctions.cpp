@@ -57,21 +57,13 @@ void jetLike(sqlite3_context* context, int, sqlite3_value** arguments)
         sqlite3_set_auxdata(context, 0, compiled.release(), &deletePattern);
 }
 
-int collateJetText(void*, int sizeA, const void* a, int sizeB, const void* b)
-{
-    return compareJetText(std::string_view(static_cast<const char*>(a), sizeA),
-                          std::string_view(static_cast<const char*>(b), sizeB));
-}
-
 } // namespace
 
 void registerJetFunctions(sqlite3* db)
 {
     if (sqlite3_create_function_v2(db, "jet_like", 2,
                                    SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
-                                   &jetLike, nullptr, nullptr, nullptr) != SQLITE_OK ||
-        sqlite3_create_collation_v2(db, "jet_text", SQLITE_UTF8, nullptr, &collateJetText,
-                                    nullptr) != SQLITE_OK)
+                                   &jetLike, nullptr, nullptr, nullptr) != SQLITE_OK)
         throw DbError(QStringLiteral("No se pueden preparar las funciones de búsqueda: %1.")
                           .arg(engineReason(sqlite3_errcode(db))));
 }

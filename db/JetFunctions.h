@@ -5,14 +5,12 @@ struct sqlite3;
 namespace vemtaro::db {
 
 /// Registers on the connection `db` (never in the file's schema, so the plain `sqlite3` tool
-/// still opens, queries and sorts the file):
-/// - the SQL function `jet_like(pattern, value)`: NULL when either is NULL (so neither LIKE
-///   nor NOT LIKE ever selects a null field), else 1 or 0 as `value`, read as text (numbers
-///   on their decimal text), matches the JetPattern `pattern`. A malformed pattern fails the
-///   statement with the pattern's Spanish description. The compiled pattern is kept for the
-///   statement while the pattern argument stays the same (a literal or a bound parameter);
-/// - the collation `jet_text`, the order of compareJetText (JetPattern.h).
-/// Throws DbError when the engine refuses the registration.
+/// still opens, queries and sorts the file) the SQL function `jet_like(pattern, value)`: NULL
+/// when either is NULL (so neither LIKE nor NOT LIKE ever selects a null field), else 1 or 0
+/// as `value`, read as text (numbers on their decimal text), matches the JetPattern
+/// `pattern`. A malformed pattern fails the statement with the pattern's Spanish description.
+/// The compiled pattern is kept for the statement while the pattern argument stays the same
+/// (a literal or a bound parameter). Throws DbError when the engine refuses the registration.
 void registerJetFunctions(sqlite3* db);
 
 } // namespace vemtaro::db

@@ -8,7 +8,6 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#include <cstring>
 
 namespace vemtaro::db {
 
@@ -403,55 +402,6 @@ bool JetPattern::matches(std::string_view subject) const noexcept
             return false;
     const Segment& last = m_segments.back();
     return last.size() == 0 || matchTail(last, p, end);
-}
-
-int compareJetText(std::string_view a, std::string_view b) noexcept
-{
-    const auto* const x = reinterpret_cast<const unsigned char*>(a.data());
-    const auto* const y = reinterpret_cast<const unsigned char*>(b.data());
-    // Equal bytes fold alike: skip the common beginning, then step back to a character start
-    // (a byte that is no continuation byte, or the end of a text, is one in both texts).
-    const size_t common = std::min(a.size(), b.size());
-    size_t same = 0;
-    for (uint64_t u, v; same + 8 <= common; same += 8) {
-        std::memcpy(&u, x + same, 8);
-        std::memcpy(&v, y + same, 8);
-        if (u != v)
-            break;
-    }
-    while (same < common && x[same] == y[same])
-        ++same;
-    if (same == a.size() && same == b.size())
-        return 0;
-    const auto continues = [](std::string_view text, const unsigned char* bytes, size_t i) {
-        return i < text.size() && isContinuation(bytes[i]);
-    };
-    size_t start = same;
-    while (start > 0 && (continues(a, x, start) || continues(b, y, start)))
-        --start;
-
-    const unsigned char* p = x + start;
-    const unsigned char* q = y + start;
-    const unsigned char* const endP = x + a.size();
-    const unsigned char* const endQ = y + b.size();
-    while (p < endP && q < endQ) {
-        if ((*p | *q) < 0x80) {
-            const unsigned char c = asciiFold[*p++];
-            const unsigned char d = asciiFold[*q++];
-            if (c != d)
-                return c < d ? -1 : 1;
-            continue;
-        }
-        const char32_t c = foldCase(decodeUtf8(p, endP));
-        const char32_t d = foldCase(decodeUtf8(q, endQ));
-        if (c != d)
-            return c < d ? -1 : 1;
-    }
-    if (p < endP || q < endQ)
-        return p < endP ? 1 : -1;
-    if (same < common)
-        return x[same] < y[same] ? -1 : 1;
-    return a.size() < b.size() ? -1 : 1;
 }
 
 } // namespace vemtaro::db

@@ -88,10 +88,4 @@ private:
     bool m_hasStar = false;
 };
 
-/// The order of the `jet_text` collation, a total order of UTF-8 texts that ignores case:
-/// texts compare by their case-folded characters (as JetPattern decodes them) in code point
-/// order, a text before any longer one it begins; texts equal that way compare by their bytes.
-/// Negative, 0 or positive, as memcmp.
-int compareJetText(std::string_view a, std::string_view b) noexcept;
-
 } // namespace vemtaro::db

@@ -147,9 +147,7 @@ public:
         if (isName(peek()) &&
             (peek(1).kind == Kind::End || (isSymbol(peek(1), ';') && peek(2).kind == Kind::End))) {
             m_query.table = table();
-            m_query.keySql =
-                QStringLiteral("SELECT %1 FROM %2 ORDER BY %1")
-                    .arg(quotedName(m_query.table->keyColumn), quotedName(m_query.table->name));
+            setSelect({}, {});
             return m_query;
         }
         if (!isKeyword(peek(), "SELECT")) {
@@ -169,25 +167,22 @@ public:
         expectKeyword("FROM");
         m_query.table = table();
 
-        QString sql =
-            QStringLiteral("SELECT %1 FROM %2")
-                .arg(quotedName(m_query.table->keyColumn), quotedName(m_query.table->name));
+        QString where;
         QString expected = QStringLiteral("WHERE u ORDER BY");
         if (isKeyword(peek(), "WHERE")) {
             take();
-            sql += QStringLiteral(" WHERE ") + condition(0);
+            where = QStringLiteral(" WHERE ") + condition(0);
             expected = QStringLiteral("AND, OR u ORDER BY");
         }
-        sql += QStringLiteral(" ORDER BY ");
+        QString orderColumns;
         if (isKeyword(peek(), "ORDER")) {
             take();
             expectKeyword("BY");
-            sql += ordering();
+            orderColumns = ordering();
             expected = QStringLiteral("«,» o el final de la consulta");
         }
-        sql += quotedName(m_query.table->keyColumn);
         finish(expected);
-        m_query.keySql = sql;
+        setSelect(orderColumns, where);
         return m_query;
     }
 
@@ -386,11 +381,11 @@ private:
             .arg(quotedName(m_query.table->columns[index]));
     }
 
-    // <field> [ASC|DESC] {, <field> [ASC|DESC]}, each followed by ", " for the key that ends
-    // every ordering.
+    // <field> [ASC|DESC] {, <field> [ASC|DESC]}: the ordering, and its fields as columns to
+    // select after the key (", f1, f2").
     QString ordering()
     {
-        QString sql;
+        QString columns;
         for (int count = 1;; ++count) {
             if (count > maxOrderFields)
                 throw DbError(QStringLiteral("Demasiados campos de ordenación (máximo %1).")
@@ -400,20 +395,29 @@ private:
                     QStringLiteral("Falta el campo de ordenación después de «%1».")
                         .arg(count == 1 ? QStringLiteral("ORDER BY") : QStringLiteral(",")));
             const int index = field(QStringLiteral("un campo de ordenación"));
-            sql += quotedName(m_query.table->columns[index]);
-            if (!m_query.table->numeric[index])
-                sql += QStringLiteral(" COLLATE jet_text");
+            columns += QStringLiteral(", ") + quotedName(m_query.table->columns[index]);
+            SortField sort;
+            sort.numeric = m_query.table->numeric[index];
             if (isKeyword(peek(), "DESC")) {
                 take();
-                sql += QStringLiteral(" DESC");
+                sort.descending = true;
             } else if (isKeyword(peek(), "ASC")) {
                 take();
             }
-            sql += QStringLiteral(", ");
+            m_query.ordering.push_back(sort);
             if (!isSymbol(peek(), ','))
-                return sql;
+                return columns;
             take();
         }
+    }
+
+    // The statement that yields the key and `orderColumns` of the rows `where` keeps, in key
+    // order (which costs nothing on the table's own key).
+    void setSelect(const QString& orderColumns, const QString& where)
+    {
+        m_query.selectSql = QStringLiteral("SELECT %1%2 FROM %3%4 ORDER BY %1")
+                                .arg(quotedName(m_query.table->keyColumn), orderColumns,
+                                     quotedName(m_query.table->name), where);
     }
 
     const Connection& m_db;

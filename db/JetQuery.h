@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RowSorter.h"
 #include "Schema.h"
 
 #include <QByteArray>
@@ -13,11 +14,13 @@ class Connection;
 /// A query text of a record source, checked and translated for SQLite.
 struct CompiledQuery {
     const TableSchema* table = nullptr;
-    /// One read-only SELECT that yields only the key column of the matching rows, in the
-    /// requested order (ties and unordered results in key order).
-    QString keySql;
-    /// UTF-8 texts bound in order to the `?1`, `?2`, ... parameters of `keySql`.
+    /// One read-only SELECT of the matching rows in key order, yielding the key column and
+    /// then the value of each field of `ordering`.
+    QString selectSql;
+    /// UTF-8 texts bound in order to the `?1`, `?2`, ... parameters of `selectSql`.
     std::vector<QByteArray> parameters;
+    /// The requested order (a RowSorter puts the rows in it); empty for key order.
+    std::vector<SortField> ordering;
 };
 
 /// Checks and translates a record-source text: a bare table name, or a Jet SELECT of all

@@ -6,6 +6,7 @@
 #include "EngineError.h"
 #include "JetQuery.h"
 #include "RowCache.h"
+#include "RowSorter.h"
 
 #include <QLocale>
 #include <QtNumeric>
@@ -545,13 +546,14 @@ void RecordSet::open(const QString& source)
     const CompiledQuery query = compileQuery(d->db, source);
     d->settlePending();
 
-    Statement keyQuery(d->db.handle(), query.keySql, false);
+    Statement select(d->db.handle(), query.selectSql, false);
     for (std::size_t i = 0; i < query.parameters.size(); ++i)
-        sqlite3_bind_text(keyQuery.get(), int(i + 1), query.parameters[i].constData(),
+        sqlite3_bind_text(select.get(), int(i + 1), query.parameters[i].constData(),
                           int(query.parameters[i].size()), SQLITE_STATIC);
-    std::vector<qint64> keys;
-    while (keyQuery.step())
-        keys.push_back(sqlite3_column_int64(keyQuery.get(), 0));
+    RowSorter sorter(query.ordering);
+    while (select.step())
+        sorter.addRow(select.get());
+    std::vector<qint64> keys = sorter.sortedKeys();
     std::optional<TableStatements> statements;
     if (query.table != d->table)
         statements = TableStatements::prepare(d->db.handle(), *query.table);

@@ -51,9 +51,10 @@ public:
     /// Sets how texts for numeric fields are read and numbers are shown (see NumberFormat).
     void setNumberFormat(NumberFormat format);
 
-    /// Runs `source` (a bare table name or a Jet SELECT, see compileQuery) and makes the first
-    /// row current (or none for an empty result). A changed pending add or edit is written
-    /// first. On failure throws and keeps the rows it had.
+    /// Runs `source` (a bare table name or a Jet SELECT, see compileQuery), puts the rows in
+    /// its order (see RowSorter) and makes the first row current (or none for an empty
+    /// result). A changed pending add or edit is written first. On failure throws and keeps
+    /// the rows it had.
     void open(const QString& source);
 
     const TableSchema* table() const;

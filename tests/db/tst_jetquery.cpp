@@ -235,22 +235,24 @@ private Q_SLOTS:
     }
 
 private:
-    // Steps the key query as a record set does, after checking that no pattern is in its text.
+    // Steps the query and sorts its rows as a record set does, after checking that no pattern
+    // is in its text.
     Keys keysOf(const CompiledQuery& query)
     {
-        [&] { QVERIFY2(!query.keySql.contains('\''), qPrintable(query.keySql)); }();
+        [&] { QVERIFY2(!query.selectSql.contains('\''), qPrintable(query.selectSql)); }();
         sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(m_data->db->handle(), query.keySql.toUtf8().constData(), -1, &stmt,
-                               nullptr) != SQLITE_OK)
+        if (sqlite3_prepare_v2(m_data->db->handle(), query.selectSql.toUtf8().constData(), -1,
+                               &stmt, nullptr) != SQLITE_OK)
             return {-1}; // the engine refused it
         for (size_t i = 0; i < query.parameters.size(); ++i)
             sqlite3_bind_text(stmt, int(i + 1), query.parameters[i].constData(),
                               int(query.parameters[i].size()), SQLITE_STATIC);
-        Keys keys;
+        RowSorter sorter(query.ordering);
         while (sqlite3_step(stmt) == SQLITE_ROW)
-            keys << sqlite3_column_int64(stmt, 0);
+            sorter.addRow(stmt);
         sqlite3_finalize(stmt);
-        return keys;
+        const std::vector<qint64> keys = sorter.sortedKeys();
+        return Keys(keys.begin(), keys.end());
     }
 
     std::optional<TestDatabase> m_data;
