@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <limits>
 #include <utility>
 
 namespace vemtaro::platform {
@@ -49,7 +50,11 @@ bool TextControl::filterKey(QKeyEvent* event)
     return true;
 }
 
-TextBox::TextBox(QWidget* parent) : TextControlOf<QLineEdit>(parent) {}
+TextBox::TextBox(QWidget* parent) : TextControlOf<QLineEdit>(parent)
+{
+    // Only the database's fields limit a text; an editor's own limit would cut it silently.
+    setMaxLength(std::numeric_limits<int>::max());
+}
 
 void TextBox::setText(const QString& text)
 {

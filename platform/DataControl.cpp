@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
+#include <algorithm>
 
 namespace vemtaro::platform {
 namespace {
@@ -14,6 +15,10 @@ QString textOf(const QVariant& value)
 {
     return value.isNull() ? QString() : value.toString();
 }
+
+const QString pendingRecordMessage =
+    QStringLiteral("Hay un registro nuevo o en edición sin guardar. Guárdelo o cancélelo antes de "
+                   "buscar o de pasar a otro registro.");
 } // namespace
 
 DataControl::DataControl(db::Connection& db, const QString& recordSource, QWidget* parent)
@@ -44,6 +49,8 @@ DataControl::DataControl(db::Connection& db, const QString& recordSource, QWidge
     addButton("cmdUltimo", QStringLiteral("▶|"), &DataControl::moveLast);
 
     connect(&m_recordset, &db::RecordSet::repositioned, this, [this] {
+        // A reposition settles any pending record (written, abandoned or deleted).
+        m_startedHere = false;
         fillBoundBoxes();
         Q_EMIT Reposition();
     });
@@ -68,6 +75,7 @@ void DataControl::setCaption(const QString& caption)
 
 void DataControl::refresh()
 {
+    refuseWhilePending();
     m_recordset.open(m_recordSource);
 }
 
@@ -80,18 +88,21 @@ void DataControl::bind(TextControl* box, const QString& field)
 void DataControl::addNew()
 {
     m_recordset.addNew();
+    m_startedHere = true;
     fillBoundBoxes();
 }
 
 void DataControl::edit()
 {
     m_recordset.edit();
+    m_startedHere = true;
 }
 
 void DataControl::update()
 {
     takeBoundEdits();
     m_recordset.update();
+    m_startedHere = false;
     fillBoundBoxes();
 }
 
@@ -102,30 +113,35 @@ void DataControl::deleteCurrent()
 
 void DataControl::moveTo(int row)
 {
+    refuseWhilePending();
     takeBoundEdits();
     m_recordset.moveTo(row);
 }
 
 void DataControl::moveFirst()
 {
+    refuseWhilePending();
     takeBoundEdits();
     m_recordset.moveFirst();
 }
 
 void DataControl::movePrevious()
 {
+    refuseWhilePending();
     takeBoundEdits();
     m_recordset.movePrevious();
 }
 
 void DataControl::moveNext()
 {
+    refuseWhilePending();
     takeBoundEdits();
     m_recordset.moveNext();
 }
 
 void DataControl::moveLast()
 {
+    refuseWhilePending();
     takeBoundEdits();
     m_recordset.moveLast();
 }
@@ -133,7 +149,28 @@ void DataControl::moveLast()
 void DataControl::updateControls()
 {
     m_recordset.cancelUpdate();
+    m_startedHere = false;
     fillBoundBoxes();
+}
+
+bool DataControl::pendingAddOrEdit() const
+{
+    return m_startedHere && m_recordset.editMode() != db::RecordSet::EditMode::None;
+}
+
+bool DataControl::newRecordIsBlank() const
+{
+    if (!pendingAddOrEdit() || m_recordset.editMode() != db::RecordSet::EditMode::AddNew)
+        return false;
+    return std::all_of(m_bindings.begin(), m_bindings.end(), [](const Binding& binding) {
+        return binding.box->text().trimmed().isEmpty();
+    });
+}
+
+void DataControl::refuseWhilePending() const
+{
+    if (pendingAddOrEdit())
+        throw db::DbError(pendingRecordMessage);
 }
 
 void DataControl::navigate(void (DataControl::*move)())

@@ -23,6 +23,11 @@ class TextControl;
 /// and hand their texts to the record set when a pending add or edit is written: by update(),
 /// or by a move, which writes a changed pending record first (the grid's in-place edits are
 /// written the same way). Failures throw db::DbError; showing them is the window's business.
+///
+/// A record started with addNew() or edit() is the clerk's to save or cancel: until update()
+/// or updateControls() settles it, refresh() and every move are refused (they throw and change
+/// nothing), so that neither the typed texts nor the pending record are lost or written behind
+/// the clerk's back.
 class DataControl : public QWidget {
     Q_OBJECT
 public:
@@ -37,7 +42,8 @@ public:
     /// Replaces the query text; it is run by the next refresh().
     void setRecordSource(const QString& text) { m_recordSource = text; }
     /// Runs the query text; the first record becomes current. Throws DbError (the query text
-    /// stays set to the rejected text).
+    /// stays set to the rejected text), also while a record started with addNew() or edit()
+    /// is pending.
     void refresh();
 
     db::RecordSet& recordset() { return m_recordset; }
@@ -49,8 +55,11 @@ public:
     // The record-set operations the windows use, keeping the bound boxes in step.
     void addNew();
     void edit();
+    /// Writes the pending record with the bound boxes' texts; on failure the texts and the
+    /// pending record stay as they were.
     void update();
     void deleteCurrent();
+    /// Each move throws DbError while a record started with addNew() or edit() is pending.
     void moveTo(int row);
     void moveFirst();
     void movePrevious();
@@ -58,6 +67,11 @@ public:
     void moveLast();
     /// Shows the current record again in the bound boxes, abandoning a pending add or edit.
     void updateControls();
+
+    /// A record started with addNew() or edit() waits for update() or updateControls().
+    bool pendingAddOrEdit() const;
+    /// A record started with addNew() is pending and every bound box is blank.
+    bool newRecordIsBlank() const;
 
 Q_SIGNALS:
     /// A record became current (after a refresh, a move or a delete).
@@ -76,11 +90,14 @@ private:
     void fillBoundBoxes();
     void takeBoundEdits();
     void navigate(void (DataControl::*move)());
+    /// Throws while the clerk's own new or edited record waits to be saved or cancelled.
+    void refuseWhilePending() const;
 
     db::RecordSet m_recordset;
     QString m_recordSource;
     QLabel* m_caption;
     std::vector<Binding> m_bindings;
+    bool m_startedHere = false; ///< the pending record came from addNew() or edit()
 };
 
 } // namespace vemtaro::platform

@@ -64,6 +64,14 @@ void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& pre
     }
 }
 
+bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    // A cell edit would write or drop the record the clerk is typing into the boxes.
+    if (m_source.pendingAddOrEdit())
+        return false;
+    return QTableView::edit(index, trigger, event);
+}
+
 void DataGrid::followRecordSource()
 {
     QScopedValueRollback guard(m_following, true);

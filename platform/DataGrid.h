@@ -13,7 +13,8 @@ class DataControl;
 /// A data grid on a bound record source: one row per record and one column per field, headed
 /// by the field name. Moving the current cell to another row moves the current record (which
 /// writes an in-place edit of the row left); a move of the record source moves the current
-/// row. Cells may be overwritten in place; rows can be neither added nor deleted here.
+/// row. Cells may be overwritten in place, except while the record source holds a new or
+/// edited record of the bound boxes; rows can be neither added nor deleted here.
 class DataGrid : public QTableView {
     Q_OBJECT
 public:
@@ -26,6 +27,7 @@ public:
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
 
 private:
     void followRecordSource();
