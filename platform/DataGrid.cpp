@@ -72,6 +72,14 @@ bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
     return QTableView::edit(index, trigger, event);
 }
 
+void DataGrid::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+{
+    // The view moves its current cell off a deleted row; the record source decides which
+    // record follows a delete, not the view.
+    QScopedValueRollback guard(m_following, true);
+    QTableView::rowsAboutToBeRemoved(parent, start, end);
+}
+
 void DataGrid::followRecordSource()
 {
     QScopedValueRollback guard(m_following, true);
