@@ -403,7 +403,10 @@ void filtrarDigitos(int& keyAscii)
 void mayusculasConCursorAlFinal(TextBox* box)
 {
     box->setText(box->text().toUpper());
-    box->setSelStart(int(box->text().size()));
+    // The caret follows the clerk's typing; a box filled while browsing shows its text from
+    // the start, not scrolled to its end.
+    if (box->hasFocus())
+        box->setSelStart(int(box->text().size()));
 }
 
 void mostrarError(const db::DbError& error)

@@ -185,6 +185,8 @@ private Q_SLOTS:
         // A stored lower-case description is shown in upper case.
         w->dcdatos->moveTo(1);
         QCOMPARE(w->txtDescr->text(), QStringLiteral("MESA DE LUZ"));
+        // Shown from its start, not scrolled to the end.
+        QCOMPARE(w->txtDescr->cursorPosition(), 0);
 
         pulsar(w->CmdNuevo);
         w->txtDescr->setFocus();
@@ -609,6 +611,7 @@ private Q_SLOTS:
             c = QChar(u'a' + QRandomGenerator::global()->bounded(26));
         w->txtDescr->setText(largo);
         w->txtDescr->setFocus();
+        w->txtDescr->end(false);
         QTest::keyClick(w->txtDescr, 'z');
         // Typing on across the 32 767 characters a line editor would keep.
         w->txtSubcuenta->setText(QString(32765, QLatin1Char('7')));
