@@ -1,16 +1,13 @@
 // The chart window's search and reset on a million accounts, timed from the click to the first
 // grid page and the position caption, beside the same work done by SQLite alone.
 #include "Bench.h"
-#include "SyntheticChart.h"
+#include "SyntheticChartFolder.h"
 
 #include "chart/FrmConsulVemtaro.h"
-#include "chart/Ventanas.h"
 #include "db/DataFolder.h"
 #include "platform/MessageBox.h"
 
 #include <QAbstractItemModel>
-#include <QDir>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -90,12 +87,7 @@ void compare(const QString& name, FrmConsulVemtaro& window, const std::function<
 
 void run()
 {
-    QTemporaryDir home;
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
-    prepararAplicacion();
-    platform::MessageBox::setRecording(true);
-    QDir().mkpath(db::dataFolder());
-    writeSyntheticChart(db::databasePath(), rows);
+    const SyntheticChartFolder folder(rows);
     FrmConsulVemtaro window;
     sqlite3* db = nullptr;
     sqlite3_open_v2(db::databasePath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);

@@ -3,21 +3,16 @@
 // timed from the clicks until the window has shown the result. Neither may re-run the query.
 // Beside the wall time, the thread's processor time: the part a busy machine cannot inflate.
 #include "Bench.h"
-#include "SyntheticChart.h"
+#include "SyntheticChartFolder.h"
 
 #include "chart/FrmConsulVemtaro.h"
-#include "chart/Ventanas.h"
-#include "db/DataFolder.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <functional>
-#include <sqlite3.h>
 #include <vector>
 
 namespace vemtaro::bench {
@@ -53,29 +48,9 @@ Timing measure(const std::function<void()>& work, const std::function<void()>& p
     return {wall[runs / 2], cpu[runs / 2]};
 }
 
-/// The first column of the first row of `sql` on the benchmark's file.
-QString stored(const QString& sql)
-{
-    sqlite3* db = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    QString result;
-    sqlite3_open_v2(db::databasePath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return result;
-}
-
 void run()
 {
-    QTemporaryDir home;
-    qputenv("XDG_DATA_HOME", home.path().toUtf8());
-    prepararAplicacion();
-    platform::MessageBox::setRecording(true);
-    QDir().mkpath(db::dataFolder());
-    writeSyntheticChart(db::databasePath(), rows);
+    const SyntheticChartFolder folder(rows);
     FrmConsulVemtaro window;
     window.show();
     QApplication::processEvents();
@@ -96,7 +71,8 @@ void run()
             remarks = QStringLiteral("REVISADO %1").arg(row);
             QApplication::processEvents();
         });
-    if (stored(QStringLiteral("SELECT OBSERVACIONES FROM vemtaro WHERE id = %1").arg(row + 1)) !=
+    if (folder.stored(
+            QStringLiteral("SELECT OBSERVACIONES FROM vemtaro WHERE id = %1").arg(row + 1)) !=
         remarks)
         std::fprintf(stderr, "maintenance: the last save is not in the file\n");
 
@@ -110,7 +86,7 @@ void run()
             QApplication::processEvents();
         });
     if (window.dcdatos->recordset().recordCount() != rows - runs ||
-        stored(QStringLiteral("SELECT count(*) FROM vemtaro")).toInt() != rows - runs ||
+        folder.stored(QStringLiteral("SELECT count(*) FROM vemtaro")).toInt() != rows - runs ||
         window.dcdatos->recordset().absolutePosition() != rows / 2)
         std::fprintf(stderr, "maintenance: the deletes did not leave the expected records\n");
     if (queries != 0)

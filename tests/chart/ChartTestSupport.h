@@ -19,6 +19,11 @@ public:
     static void procesarCierres();
     /// The visible top-level window named `name`, or null.
     static QWidget* ventanaVisible(const QString& name);
+    /// The chart window's command buttons and text boxes, by name in creation order.
+    static QStringList allCommandButtons();
+    static QStringList allTextBoxes();
+    /// The control that holds the focus, taking a combo's inner edit field as the combo.
+    static QString focusedName();
     /// Runs `sql` on the data folder's database and returns the first column of the first row.
     QString consultar(const QString& sql) const;
     /// Replaces the accounts of the data folder's database by `filas`, in this order: each

@@ -20,19 +20,6 @@ using platform::TextControl;
 
 namespace {
 
-QStringList allCommandButtons()
-{
-    return {"CmdEjecutar", "cmdRestablecer", "CmdImprimir", "cmdBuscAv",     "cmdzoom1",
-            "cmdzoom2",    "CmdNuevo",       "cmdEdicion",  "cmdSalvar",     "cmdEliminar",
-            "cmdCancelar", "cmdSalir",       "cmdAmort",    "cmdReferencias"};
-}
-
-QStringList allTextBoxes()
-{
-    return {"TxtSQL",       "Text1",    "Text3",    "Text4", "txtCuenta",
-            "txtSubcuenta", "txtDescr", "txtrubro", "Text2", "txtObserv"};
-}
-
 QStringList untouchedControls()
 {
     return {"OptDesc",    "Optclase",      "optCod",    "optRubr",    "optVidaU",
@@ -46,24 +33,6 @@ QWidget* control(QWidget* window, const QString& name)
     if (!found)
         qWarning("no control named %s", qPrintable(name));
     return found;
-}
-
-/// The control that holds the focus, taking a combo's inner edit field as the combo itself.
-QString focusedName()
-{
-    QWidget* focus = QApplication::focusWidget();
-    while (focus && focus->objectName().isEmpty())
-        focus = focus->parentWidget();
-    return focus ? focus->objectName() : QString();
-}
-
-/// Puts the window in the state of an edit as the record editor does.
-void entrarEnEdicion(FrmConsulVemtaro* w)
-{
-    w->habilitarCajasTexto();
-    w->deshabilitarBotonesComando();
-    w->cmdSalvar->setEnabled(true);
-    w->cmdCancelar->setEnabled(true);
 }
 
 } // namespace
@@ -103,7 +72,7 @@ private Q_SLOTS:
             QVERIFY2(!box->isEnabled(), qPrintable(box->objectName()));
         QVERIFY(!w->TxtSQL->isVisible());
         QCOMPARE(w->TxtSQL->text(), QStringLiteral("Text1\n"));
-        for (const QString& name : allCommandButtons())
+        for (const QString& name : ChartTestSupport::allCommandButtons())
             QCOMPARE(control(w, name)->isEnabled(), name != QLatin1String("cmdSalvar"));
         for (QWidget* combo : std::initializer_list<QWidget*>{w->DataCodigo, w->DataRubro,
                                                               w->DataVidaU, w->Datarubro2})
@@ -111,7 +80,7 @@ private Q_SLOTS:
         QVERIFY(w->cmdzoom1->isVisible());
         QVERIFY(w->cmdzoom2->isVisible());
         QCOMPARE(w->dbgResultados->fontSize(), 8.25);
-        QCOMPARE(focusedName(), QStringLiteral("CmdEjecutar"));
+        QCOMPARE(ChartTestSupport::focusedName(), QStringLiteral("CmdEjecutar"));
         QVERIFY(w->defaultButton() == w->CmdEjecutar);
     }
 
@@ -124,7 +93,7 @@ private Q_SLOTS:
         QTest::keyClick(w->Text1, Qt::Key_Return);
         QCOMPARE(ejecutar.count(), 1);
         QCOMPARE(w->Text1->text(), QStringLiteral("mesa"));
-        QCOMPARE(focusedName(), QStringLiteral("Text1"));
+        QCOMPARE(ChartTestSupport::focusedName(), QStringLiteral("Text1"));
 
         // Enter on another focused button presses that one instead.
         QSignalSpy restablecer(w->cmdRestablecer, &QPushButton::clicked);
@@ -137,13 +106,13 @@ private Q_SLOTS:
     void enterMovesOnWhileEditing()
     {
         FrmConsulVemtaro* w = m_support->abrirCuadro();
-        entrarEnEdicion(w);
+        QTest::mouseClick(w->cmdEdicion, Qt::LeftButton);
         QSignalSpy ejecutar(w->CmdEjecutar, &QPushButton::clicked);
         const QString cuenta = w->txtCuenta->text();
 
         w->txtCuenta->setFocus();
         QTest::keyClick(w->txtCuenta, Qt::Key_Return);
-        QCOMPARE(focusedName(), QStringLiteral("txtSubcuenta"));
+        QCOMPARE(ChartTestSupport::focusedName(), QStringLiteral("txtSubcuenta"));
         QCOMPARE(w->txtCuenta->text(), cuenta);
 
         // The multi-line remarks box takes no line break from Enter either.
@@ -151,7 +120,7 @@ private Q_SLOTS:
         w->txtObserv->setFocus();
         QTest::keyClick(w->txtObserv, Qt::Key_Return);
         QCOMPARE(w->txtObserv->text(), observaciones);
-        QCOMPARE(focusedName(), QStringLiteral("cmdSalvar"));
+        QCOMPARE(ChartTestSupport::focusedName(), QStringLiteral("cmdSalvar"));
         QCOMPARE(ejecutar.count(), 0);
 
         // Other keys pass unchanged.
@@ -172,7 +141,7 @@ private Q_SLOTS:
         QStringList visited;
         for (int i = 0; i < expected.size(); ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            visited << focusedName();
+            visited << ChartTestSupport::focusedName();
         }
         QCOMPARE(visited, expected);
     }
@@ -181,22 +150,22 @@ private Q_SLOTS:
     {
         FrmConsulVemtaro* w = m_support->abrirCuadro();
         w->deshabilitarBotonesComando();
-        for (const QString& name : allCommandButtons())
+        for (const QString& name : ChartTestSupport::allCommandButtons())
             QVERIFY2(!control(w, name)->isEnabled(), qPrintable(name));
         for (const QString& name : {QStringLiteral("Text1"), QStringLiteral("Text3")})
             QVERIFY(control(w, name)->isEnabled());
 
         w->habilitarCajasTexto();
-        for (const QString& name : allTextBoxes())
+        for (const QString& name : ChartTestSupport::allTextBoxes())
             QVERIFY2(control(w, name)->isEnabled(), qPrintable(name));
         QVERIFY(!w->TxtSQL->isVisible());
 
         w->habilitarBotonesComando();
-        for (const QString& name : allCommandButtons())
+        for (const QString& name : ChartTestSupport::allCommandButtons())
             QVERIFY2(control(w, name)->isEnabled(), qPrintable(name));
 
         w->deshabilitarCajasTexto();
-        for (const QString& name : allTextBoxes())
+        for (const QString& name : ChartTestSupport::allTextBoxes())
             QVERIFY2(!control(w, name)->isEnabled(), qPrintable(name));
 
         // Lists, option buttons, the grid and the record source are never touched, nor are the
@@ -232,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(w->dcdatos->caption(), caption);
 
         // The editor's list feeds the rubro box, and leaving for the useful life hides it.
-        entrarEnEdicion(w);
+        QTest::mouseClick(w->cmdEdicion, Qt::LeftButton);
         w->Datarubro2->show();
         w->Datarubro2->setFocus();
         QTest::keyClick(w->Datarubro2, Qt::Key_Down);
