@@ -160,7 +160,7 @@ bool DataControl::pendingAddOrEdit() const
 
 bool DataControl::newRecordIsBlank() const
 {
-    if (!pendingAddOrEdit() || m_recordset.editMode() != db::RecordSet::EditMode::AddNew)
+    if (!m_startedHere || m_recordset.editMode() != db::RecordSet::EditMode::AddNew)
         return false;
     return std::all_of(m_bindings.begin(), m_bindings.end(), [](const Binding& binding) {
         return binding.box->text().trimmed().isEmpty();
