@@ -1,6 +1,7 @@
 #include "FrmConsulVemtaro.h"
 
 #include "Ventanas.h"
+#include "db/DbError.h"
 #include "depreciation/AbrirAmortizacion.h"
 #include "extsearch/FrmConsulExt.h"
 #include "platform/Look.h"
@@ -255,6 +256,16 @@ void FrmConsulVemtaro::conectarEventos()
     cmdReferencias->Click = [this] { cmdReferencias_Click(); };
     cmdSalir->Click = [this] { cmdSalir_Click(); };
     cmdAmort->Click = [this] { cmdAmort_Click(); };
+    CmdNuevo->Click = [this] { CmdNuevo_Click(); };
+    cmdEdicion->Click = [this] { cmdEdicion_Click(); };
+    cmdSalvar->Click = [this] { cmdSalvar_Click(); };
+    cmdCancelar->Click = [this] { cmdCancelar_Click(); };
+    cmdEliminar->Click = [this] { cmdEliminar_Click(); };
+    txtCuenta->KeyPress = [this](int& keyAscii) { txtCuenta_KeyPress(keyAscii); };
+    txtSubcuenta->KeyPress = [this](int& keyAscii) { txtSubcuenta_KeyPress(keyAscii); };
+    txtDescr->Change = [this] { txtDescr_Change(); };
+    txtDescr->LostFocus = [this] { txtDescr_LostFocus(); };
+    txtrubro->KeyPress = [this](int& keyAscii) { txtrubro_KeyPress(keyAscii); };
     Text2->GotFocus = [this] { Text2_GotFocus(); };
     DataCodigo->Click = [this] { Text1->setText(DataCodigo->text()); };
     DataRubro->Click = [this] { Text1->setText(DataRubro->text()); };
@@ -385,6 +396,154 @@ void FrmConsulVemtaro::optVidaU_Click()
 void FrmConsulVemtaro::Text1_GotFocus()
 {
     seleccionarTodo(Text1);
+}
+
+namespace {
+
+/// Lets through the digits and Backspace only.
+void filtrarDigitos(int& keyAscii)
+{
+    if ((keyAscii > '9' || keyAscii < '0') && keyAscii != 8)
+        keyAscii = 0;
+}
+
+void mayusculasConCursorAlFinal(TextBox* box)
+{
+    box->setText(box->text().toUpper());
+    // The caret follows the clerk's typing; a box filled while browsing shows its text from
+    // the start, not scrolled to its end.
+    if (box->hasFocus())
+        box->setSelStart(int(box->text().size()));
+}
+
+void mostrarError(const db::DbError& error)
+{
+    MessageBox::show(QStringLiteral("Error: ") + error.description());
+}
+
+} // namespace
+
+void FrmConsulVemtaro::empezarEdicion()
+{
+    habilitarCajasTexto();
+    deshabilitarBotonesComando();
+    cmdSalvar->setEnabled(true);
+    cmdCancelar->setEnabled(true);
+}
+
+void FrmConsulVemtaro::terminarEdicion()
+{
+    habilitarBotonesComando();
+    cmdSalvar->setEnabled(false);
+    deshabilitarCajasTexto();
+    Text1->setEnabled(true);
+    Text3->setEnabled(true);
+    Text4->setEnabled(true);
+}
+
+void FrmConsulVemtaro::CmdNuevo_Click()
+{
+    try {
+        // An empty result has no last record to stand on; the new record starts all the same.
+        if (dcdatos->recordset().recordCount() > 0)
+            dcdatos->moveLast();
+        dcdatos->addNew();
+    } catch (const db::DbError& error) {
+        mostrarError(error);
+        return;
+    }
+    empezarEdicion();
+    txtCuenta->setFocus();
+}
+
+void FrmConsulVemtaro::cmdEdicion_Click()
+{
+    try {
+        dcdatos->edit();
+    } catch (const db::DbError& error) {
+        mostrarError(error);
+        return;
+    }
+    empezarEdicion();
+    txtCuenta->setFocus();
+}
+
+void FrmConsulVemtaro::cmdSalvar_Click()
+{
+    // A row of nulls would never be found again by any search.
+    if (dcdatos->newRecordIsBlank()) {
+        MessageBox::show(QStringLiteral("El registro nuevo está vacío: escriba sus datos antes de "
+                                        "salvarlo, o cancélelo."));
+        txtCuenta->setFocus();
+        return;
+    }
+    // A failed update is reported and tried once more: a change another program made to the
+    // record meanwhile is then knowingly overwritten. Until an update succeeds the window stays
+    // adding or editing.
+    for (int intento = 0; intento < 2; ++intento) {
+        try {
+            dcdatos->update();
+            terminarEdicion();
+            CmdNuevo->setFocus();
+            return;
+        } catch (const db::DbError& error) {
+            mostrarError(error);
+        }
+    }
+}
+
+void FrmConsulVemtaro::cmdCancelar_Click()
+{
+    dcdatos->updateControls();
+    terminarEdicion();
+}
+
+void FrmConsulVemtaro::cmdEliminar_Click()
+{
+    const int respuesta = MessageBox::show(
+        QStringLiteral("los efectos de esta acción son irreversibles\r\nDesea Eliminar el presente "
+                       "registro"),
+        vbOKCancel + vbQuestion, QStringLiteral("Alerta!!!"));
+    if (respuesta != vbOK)
+        return;
+    try {
+        dcdatos->deleteCurrent();
+        dcdatos->moveNext();
+        if (dcdatos->recordset().eof())
+            dcdatos->moveLast();
+    } catch (const db::DbError& error) {
+        MessageBox::show(error.description(), vbOKOnly, QStringLiteral("Se Produjo un Error"));
+        dcdatos->updateControls();
+    }
+}
+
+void FrmConsulVemtaro::txtCuenta_KeyPress(int& keyAscii)
+{
+    filtrarDigitos(keyAscii);
+}
+
+void FrmConsulVemtaro::txtSubcuenta_KeyPress(int& keyAscii)
+{
+    filtrarDigitos(keyAscii);
+}
+
+void FrmConsulVemtaro::txtDescr_Change()
+{
+    mayusculasConCursorAlFinal(txtDescr);
+}
+
+void FrmConsulVemtaro::txtDescr_LostFocus()
+{
+    Datarubro2->show();
+    Datarubro2->setFocus();
+    txtrubro->setEnabled(false);
+}
+
+void FrmConsulVemtaro::txtrubro_KeyPress(int& keyAscii)
+{
+    mayusculasConCursorAlFinal(txtrubro);
+    // The key just typed goes in upper case too: a rubro is upper case everywhere.
+    keyAscii = QChar(char16_t(keyAscii)).toUpper().unicode();
 }
 
 void FrmConsulVemtaro::Text2_GotFocus()

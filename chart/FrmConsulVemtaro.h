@@ -16,6 +16,11 @@ namespace vemtaro {
 /// The basic search narrows the grid by one field, chosen with the option buttons, and up to
 /// two further words that the description must contain; each search is one Jet query text,
 /// kept in TxtSQL and handed to the record source.
+///
+/// The record editor below the search area adds, edits and deletes accounts through the
+/// record source. The window keeps no mode variable: browsing, adding and editing are the
+/// enabled states of its buttons and boxes. While adding or editing only Salvar and Cancelar
+/// can be pressed, and Enter moves on to the next box.
 class FrmConsulVemtaro : public platform::SearchForm {
     Q_OBJECT
 public:
@@ -113,7 +118,23 @@ private:
     void cmdReferencias_Click();
     void cmdSalir_Click();
     void cmdAmort_Click();
+
+    void CmdNuevo_Click();
+    void cmdEdicion_Click();
+    void cmdSalvar_Click();
+    void cmdCancelar_Click();
+    void cmdEliminar_Click();
+    void txtCuenta_KeyPress(int& keyAscii);
+    void txtSubcuenta_KeyPress(int& keyAscii);
+    void txtDescr_Change();
+    void txtDescr_LostFocus();
+    void txtrubro_KeyPress(int& keyAscii);
     void Text2_GotFocus();
+    /// Adding or editing: every box enabled, only Salvar and Cancelar pressable.
+    void empezarEdicion();
+    /// Browsing again after a save or a cancel: every button but Salvar, the search-word boxes
+    /// and no editor box enabled.
+    void terminarEdicion();
 
     /// Set while the window closes to make way for another window, which leaves the
     /// extended search window alone.

@@ -737,12 +737,17 @@ void RecordSet::edit()
     Q_EMIT rowChanged(d->position);
 }
 
-void RecordSet::setValue(int field, const QVariant& value)
+void RecordSet::checkValue(int field, const QVariant& value) const
 {
     if (field < 0 || field >= d->fieldCount())
         throw DbError(QStringLiteral("El campo pedido no existe en la tabla."));
     d->checkWritable();
-    d->storedValue(field, value); // refuses what could not be stored
+    d->storedValue(field, value);
+}
+
+void RecordSet::setValue(int field, const QVariant& value)
+{
+    checkValue(field, value);
     if (d->mode == EditMode::None) {
         edit();
         d->inPlace = true;

@@ -111,6 +111,8 @@ public:
     /// value cannot be stored: a text for a numeric field that the number format does not
     /// read, or a text with a lone UTF-16 surrogate.
     void setValue(int field, const QVariant& value);
+    /// Throws as setValue() would when `value` cannot be stored in `field`; changes nothing.
+    void checkValue(int field, const QVariant& value) const;
     /// Writes the pending new or edited record. A new record joins the end of the result and
     /// becomes current. An edit is not forced over a change another program made to the
     /// record since edit(): that update throws once and takes the other change as seen, so

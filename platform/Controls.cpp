@@ -8,8 +8,9 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionFrame>
 #include <QStylePainter>
-#include <utility>
+#include <limits>
 #include <qdrawutil.h>
+#include <utility>
 
 namespace vemtaro::platform {
 
@@ -54,6 +55,8 @@ bool TextControl::filterKey(QKeyEvent* event)
 TextBox::TextBox(QWidget* parent) : TextControlOf<QLineEdit>(parent)
 {
     connect(this, &QLineEdit::textChanged, this, &TextBox::fitText);
+    // Only the database's fields limit a text; an editor's own limit would cut it silently.
+    setMaxLength(std::numeric_limits<int>::max());
 }
 
 void TextBox::setText(const QString& text)

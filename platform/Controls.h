@@ -80,8 +80,9 @@ protected:
     }
 };
 
-/// A single-line text box. A selection that GotFocus makes when a click gives the box the
-/// focus survives that click, so that what the clerk types next replaces it.
+/// A single-line text box with no length limit of its own. A selection that GotFocus makes
+/// when a click gives the box the focus survives that click, so that what the clerk types next
+/// replaces it.
 class TextBox : public TextControlOf<QLineEdit> {
 public:
     explicit TextBox(QWidget* parent = nullptr);

@@ -10,8 +10,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
+#include <algorithm>
 
 namespace vemtaro::platform {
+namespace {
+const QString pendingRecordMessage =
+    QStringLiteral("Hay un registro nuevo o en edición sin guardar. Guárdelo o cancélelo antes de "
+                   "buscar o de pasar a otro registro.");
+} // namespace
 
 DataControl::DataControl(db::Connection& db, const QString& recordSource, QWidget* parent)
     : QWidget(parent), m_recordset(db), m_recordSource(recordSource),
@@ -55,6 +61,8 @@ DataControl::DataControl(db::Connection& db, const QString& recordSource, QWidge
         Qt::QueuedConnection);
 
     connect(&m_recordset, &db::RecordSet::repositioned, this, [this] {
+        // A reposition settles any pending record (written, abandoned or deleted).
+        m_startedHere = false;
         fillBoundBoxes();
         Q_EMIT Reposition();
     });
@@ -79,6 +87,7 @@ void DataControl::setCaption(const QString& caption)
 
 void DataControl::refresh()
 {
+    refuseWhilePending();
     m_recordset.open(m_recordSource);
 }
 
@@ -91,18 +100,21 @@ void DataControl::bind(TextControl* box, const QString& field)
 void DataControl::addNew()
 {
     m_recordset.addNew();
+    m_startedHere = true;
     fillBoundBoxes();
 }
 
 void DataControl::edit()
 {
     m_recordset.edit();
+    m_startedHere = true;
 }
 
 void DataControl::update()
 {
     takeBoundEdits();
     m_recordset.update();
+    m_startedHere = false;
     fillBoundBoxes();
 }
 
@@ -113,30 +125,35 @@ void DataControl::deleteCurrent()
 
 void DataControl::moveTo(int row)
 {
+    refuseWhilePending();
     takeBoundEdits();
     m_recordset.moveTo(row);
 }
 
 void DataControl::moveFirst()
 {
+    refuseWhilePending();
     takeBoundEdits();
     m_recordset.moveFirst();
 }
 
 void DataControl::movePrevious()
 {
+    refuseWhilePending();
     takeBoundEdits();
     m_recordset.movePrevious();
 }
 
 void DataControl::moveNext()
 {
+    refuseWhilePending();
     takeBoundEdits();
     m_recordset.moveNext();
 }
 
 void DataControl::moveLast()
 {
+    refuseWhilePending();
     takeBoundEdits();
     m_recordset.moveLast();
 }
@@ -144,6 +161,7 @@ void DataControl::moveLast()
 void DataControl::updateControls()
 {
     m_recordset.cancelUpdate();
+    m_startedHere = false;
     fillBoundBoxes();
 }
 
@@ -168,6 +186,26 @@ void DataControl::showReadOnly(const QString& reason)
     stack->addWidget(m_caption, 1);
     stack->addWidget(tag);
     bar->insertLayout(at, stack, 1);
+}
+
+bool DataControl::pendingAddOrEdit() const
+{
+    return m_startedHere && m_recordset.editMode() != db::RecordSet::EditMode::None;
+}
+
+bool DataControl::newRecordIsBlank() const
+{
+    if (!m_startedHere || m_recordset.editMode() != db::RecordSet::EditMode::AddNew)
+        return false;
+    return std::all_of(m_bindings.begin(), m_bindings.end(), [](const Binding& binding) {
+        return binding.box->text().trimmed().isEmpty();
+    });
+}
+
+void DataControl::refuseWhilePending() const
+{
+    if (pendingAddOrEdit())
+        throw db::DbError(pendingRecordMessage);
 }
 
 void DataControl::navigate(void (DataControl::*move)())
@@ -210,15 +248,18 @@ void DataControl::fillBoundBoxes()
 
 void DataControl::takeBoundEdits()
 {
-    // Every box is read before the first value goes in: putting a value in refills the boxes.
-    std::vector<std::pair<int, QString>> edits;
+    // Every box is read, and every value checked, before the first value goes in: putting a
+    // value in refills the boxes, which would lose what the clerk typed into the others.
+    std::vector<std::pair<int, QVariant>> edits;
     for (const Binding& binding : m_bindings) {
         const QString text = binding.box->text();
         if (binding.field >= 0 && text != binding.shown)
-            edits.emplace_back(binding.field, text);
+            edits.emplace_back(binding.field, text.isEmpty() ? QVariant() : QVariant(text));
     }
-    for (const auto& [field, text] : edits)
-        m_recordset.setValue(field, text.isEmpty() ? QVariant() : QVariant(text));
+    for (const auto& [field, value] : edits)
+        m_recordset.checkValue(field, value);
+    for (const auto& [field, value] : edits)
+        m_recordset.setValue(field, value);
 }
 
 } // namespace vemtaro::platform

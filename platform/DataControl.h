@@ -27,6 +27,11 @@ class TextControl;
 /// except a value the record set could not read, which this control reports in a message box
 /// once the event that met it is over. On a read-only database a "Solo lectura" tag beside the
 /// caption says so, its tooltip why.
+///
+/// A record started with addNew() or edit() is the clerk's to save or cancel: until update()
+/// or updateControls() settles it, refresh() and every move are refused (they throw and change
+/// nothing), so that neither the typed texts nor the pending record are lost or written behind
+/// the clerk's back.
 class DataControl : public QWidget {
     Q_OBJECT
 public:
@@ -41,7 +46,8 @@ public:
     /// Replaces the query text; it is run by the next refresh().
     void setRecordSource(const QString& text) { m_recordSource = text; }
     /// Runs the query text; the first record becomes current. Throws DbError (the query text
-    /// stays set to the rejected text).
+    /// stays set to the rejected text), also while a record started with addNew() or edit()
+    /// is pending.
     void refresh();
 
     db::RecordSet& recordset() { return m_recordset; }
@@ -53,8 +59,11 @@ public:
     // The record-set operations the windows use, keeping the bound boxes in step.
     void addNew();
     void edit();
+    /// Writes the pending record with the bound boxes' texts; on failure the texts and the
+    /// pending record stay as they were.
     void update();
     void deleteCurrent();
+    /// Each move throws DbError while a record started with addNew() or edit() is pending.
     void moveTo(int row);
     void moveFirst();
     void movePrevious();
@@ -62,6 +71,11 @@ public:
     void moveLast();
     /// Shows the current record again in the bound boxes, abandoning a pending add or edit.
     void updateControls();
+
+    /// A record started with addNew() or edit() waits for update() or updateControls().
+    bool pendingAddOrEdit() const;
+    /// A record started with addNew() is pending and every bound box is blank.
+    bool newRecordIsBlank() const;
 
 Q_SIGNALS:
     /// A record became current (after a refresh, a move or a delete).
@@ -81,11 +95,14 @@ private:
     void takeBoundEdits();
     void navigate(void (DataControl::*move)());
     void showReadOnly(const QString& reason);
+    /// Throws while the clerk's own new or edited record waits to be saved or cancelled.
+    void refuseWhilePending() const;
 
     db::RecordSet m_recordset;
     QString m_recordSource;
     QLabel* m_caption;
     std::vector<Binding> m_bindings;
+    bool m_startedHere = false; ///< the pending record came from addNew() or edit()
 };
 
 } // namespace vemtaro::platform

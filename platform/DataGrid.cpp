@@ -178,6 +178,22 @@ void DataGrid::reportLater(const QString& description)
         Qt::QueuedConnection);
 }
 
+bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    // A cell edit would write or drop the record the clerk is typing into the boxes.
+    if (m_source.pendingAddOrEdit())
+        return false;
+    return QTableView::edit(index, trigger, event);
+}
+
+void DataGrid::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+{
+    // The view moves its current cell off a deleted row; the record source decides which
+    // record follows a delete, not the view.
+    QScopedValueRollback guard(m_following, true);
+    QTableView::rowsAboutToBeRemoved(parent, start, end);
+}
+
 void DataGrid::followRecordSource()
 {
     QScopedValueRollback guard(m_following, true);

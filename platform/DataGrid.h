@@ -35,7 +35,8 @@ private:
 /// by the field name. Moving the current cell to another row moves the current record (which
 /// writes an in-place edit of the row left); a move of the record source moves the current
 /// row. Cells may be overwritten in place, in a plain text editor whatever the field (numbers
-/// as the clerk writes them); rows can be neither added nor deleted here.
+/// as the clerk writes them), except while the record source holds a new or edited record of
+/// the bound boxes; rows can be neither added nor deleted here.
 ///
 /// A refused cell value or move never traps the clerk: its message is shown once, after the
 /// click or key that caused it, the grid goes back to the record source's current record, and
@@ -72,6 +73,8 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
 
 private:
     class CellDelegate;

@@ -79,6 +79,19 @@ QWidget* ChartTestSupport::ventanaVisible(const QString& name)
     return nullptr;
 }
 
+QStringList ChartTestSupport::allCommandButtons()
+{
+    return {"CmdEjecutar", "cmdRestablecer", "CmdImprimir", "cmdBuscAv",     "cmdzoom1",
+            "cmdzoom2",    "CmdNuevo",       "cmdEdicion",  "cmdSalvar",     "cmdEliminar",
+            "cmdCancelar", "cmdSalir",       "cmdAmort",    "cmdReferencias"};
+}
+
+QStringList ChartTestSupport::allTextBoxes()
+{
+    return {"TxtSQL",       "Text1",    "Text3",    "Text4", "txtCuenta",
+            "txtSubcuenta", "txtDescr", "txtrubro", "Text2", "txtObserv"};
+}
+
 QString ChartTestSupport::consultar(const QString& sql) const
 {
     sqlite3* db = nullptr;

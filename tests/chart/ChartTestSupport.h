@@ -32,6 +32,9 @@ public:
     static void procesarCierres();
     /// The visible top-level window named `name`, or null.
     static QWidget* ventanaVisible(const QString& name);
+    /// The chart window's command buttons and text boxes, by name in creation order.
+    static QStringList allCommandButtons();
+    static QStringList allTextBoxes();
     /// Runs `sql` on the data folder's database and returns the first column of the first row.
     QString consultar(const QString& sql) const;
     /// Replaces the accounts of the data folder's database by `filas`, in this order: each

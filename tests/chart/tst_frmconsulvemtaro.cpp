@@ -24,19 +24,6 @@ using platform::TextControl;
 
 namespace {
 
-QStringList allCommandButtons()
-{
-    return {"CmdEjecutar", "cmdRestablecer", "CmdImprimir", "cmdBuscAv",     "cmdzoom1",
-            "cmdzoom2",    "CmdNuevo",       "cmdEdicion",  "cmdSalvar",     "cmdEliminar",
-            "cmdCancelar", "cmdSalir",       "cmdAmort",    "cmdReferencias"};
-}
-
-QStringList allTextBoxes()
-{
-    return {"TxtSQL",       "Text1",    "Text3",    "Text4", "txtCuenta",
-            "txtSubcuenta", "txtDescr", "txtrubro", "Text2", "txtObserv"};
-}
-
 QStringList untouchedControls()
 {
     return {"OptDesc",    "Optclase",      "optCod",    "optRubr",    "optVidaU",
@@ -103,15 +90,6 @@ bool cabe(const QLabel* label)
     return room.contains(label->fontMetrics().boundingRect(room, flags, label->text()));
 }
 
-/// Puts the window in the state of an edit as the record editor does.
-void entrarEnEdicion(FrmConsulVemtaro* w)
-{
-    w->habilitarCajasTexto();
-    w->deshabilitarBotonesComando();
-    w->cmdSalvar->setEnabled(true);
-    w->cmdCancelar->setEnabled(true);
-}
-
 } // namespace
 
 class TestFrmConsulVemtaro : public QObject {
@@ -149,7 +127,7 @@ private Q_SLOTS:
             QVERIFY2(!box->isEnabled(), qPrintable(box->objectName()));
         QVERIFY(!w->TxtSQL->isVisible());
         QCOMPARE(w->TxtSQL->text(), QStringLiteral("Text1\n"));
-        for (const QString& name : allCommandButtons())
+        for (const QString& name : ChartTestSupport::allCommandButtons())
             QCOMPARE(control(w, name)->isEnabled(), name != QLatin1String("cmdSalvar"));
         for (QWidget* combo : std::initializer_list<QWidget*>{w->DataCodigo, w->DataRubro,
                                                               w->DataVidaU, w->Datarubro2})
@@ -183,7 +161,7 @@ private Q_SLOTS:
     void enterMovesOnWhileEditing()
     {
         FrmConsulVemtaro* w = m_support->abrirCuadro();
-        entrarEnEdicion(w);
+        QTest::mouseClick(w->cmdEdicion, Qt::LeftButton);
         QSignalSpy ejecutar(w->CmdEjecutar, &QPushButton::clicked);
         const QString cuenta = w->txtCuenta->text();
 
@@ -222,22 +200,22 @@ private Q_SLOTS:
     {
         FrmConsulVemtaro* w = m_support->abrirCuadro();
         w->deshabilitarBotonesComando();
-        for (const QString& name : allCommandButtons())
+        for (const QString& name : ChartTestSupport::allCommandButtons())
             QVERIFY2(!control(w, name)->isEnabled(), qPrintable(name));
         for (const QString& name : {QStringLiteral("Text1"), QStringLiteral("Text3")})
             QVERIFY(control(w, name)->isEnabled());
 
         w->habilitarCajasTexto();
-        for (const QString& name : allTextBoxes())
+        for (const QString& name : ChartTestSupport::allTextBoxes())
             QVERIFY2(control(w, name)->isEnabled(), qPrintable(name));
         QVERIFY(!w->TxtSQL->isVisible());
 
         w->habilitarBotonesComando();
-        for (const QString& name : allCommandButtons())
+        for (const QString& name : ChartTestSupport::allCommandButtons())
             QVERIFY2(control(w, name)->isEnabled(), qPrintable(name));
 
         w->deshabilitarCajasTexto();
-        for (const QString& name : allTextBoxes())
+        for (const QString& name : ChartTestSupport::allTextBoxes())
             QVERIFY2(!control(w, name)->isEnabled(), qPrintable(name));
 
         // Lists, option buttons, the grid and the record source are never touched, nor are the
@@ -273,7 +251,7 @@ private Q_SLOTS:
         QCOMPARE(w->dcdatos->caption(), caption);
 
         // The editor's list feeds the rubro box, and leaving for the useful life hides it.
-        entrarEnEdicion(w);
+        QTest::mouseClick(w->cmdEdicion, Qt::LeftButton);
         w->Datarubro2->show();
         w->Datarubro2->setFocus();
         QTest::keyClick(w->Datarubro2, Qt::Key_Down);

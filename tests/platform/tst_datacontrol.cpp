@@ -136,16 +136,50 @@ private Q_SLOTS:
         QCOMPARE(m_description->text(), QStringLiteral("ESCRITORIO DE ROBLE"));
     }
 
-    void aMoveWritesWhatWasTypedFirst()
+    void theClerksOwnRecordHoldsTheSourceStillUntilSavedOrCancelled()
     {
         const int before = m_source->recordset().recordCount();
+        m_source->moveTo(4);
         m_source->addNew();
+        QVERIFY(m_source->newRecordIsBlank());
         m_code->setText(QStringLiteral("4321"));
         m_description->setText(QStringLiteral("SILLA GIRATORIA"));
-        m_source->moveFirst();
+        QVERIFY(!m_source->newRecordIsBlank());
+        // Neither a move nor a refresh may write or drop it behind the clerk's back.
+        QVERIFY_THROWS_EXCEPTION(db::DbError, m_source->moveFirst());
+        QVERIFY_THROWS_EXCEPTION(db::DbError, m_source->moveTo(1));
+        QVERIFY_THROWS_EXCEPTION(db::DbError, m_source->refresh());
+        QSignalSpy refused(m_source, &DataControl::moveFailed);
+        m_source->findChild<QAbstractButton*>(QStringLiteral("cmdSiguiente"))->click();
+        QCOMPARE(refused.count(), 1);
+        QCOMPARE(m_code->text(), QStringLiteral("4321"));
+        QCOMPARE(m_description->text(), QStringLiteral("SILLA GIRATORIA"));
+        QCOMPARE(m_source->recordset().recordCount(), before);
+        QVERIFY(m_source->pendingAddOrEdit());
+        m_source->update();
+        QVERIFY(!m_source->pendingAddOrEdit());
         QCOMPARE(m_source->recordset().recordCount(), before + 1);
         QCOMPARE(stored(QStringLiteral("SELECT DESCRIPCION FROM vemtaro WHERE CODIGO = '4321'")),
                  QStringLiteral("SILLA GIRATORIA"));
+        m_source->moveFirst();
+
+        // The same for an edit, until it is cancelled.
+        m_source->edit();
+        m_life->setText(QStringLiteral("77"));
+        QVERIFY_THROWS_EXCEPTION(db::DbError, m_source->moveLast());
+        m_source->updateControls();
+        QVERIFY(!m_source->pendingAddOrEdit());
+        m_source->moveLast();
+        QCOMPARE(m_code->text(), QStringLiteral("4321"));
+
+        // A change put straight into the record set (as the grid does) is written by a move
+        // and by a refresh, as before.
+        m_source->recordset().setValue(m_source->recordset().fieldIndex(QStringLiteral("CLASE")),
+                                       QStringLiteral("88"));
+        QVERIFY(!m_source->pendingAddOrEdit());
+        m_source->refresh();
+        QCOMPARE(stored(QStringLiteral("SELECT CLASE FROM vemtaro WHERE CODIGO = '4321'")),
+                 QStringLiteral("88"));
     }
 
     void aFailedSaveKeepsTheDataAndTheTyping()
