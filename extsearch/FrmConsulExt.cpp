@@ -1,5 +1,7 @@
 #include "FrmConsulExt.h"
 
+#include "printing/ImprimirResultados.h"
+
 #include "platform/Look.h"
 
 namespace vemtaro {
@@ -135,6 +137,7 @@ void FrmConsulExt::conectarEventos()
     CmdEjecutar->Click = [this] { CmdEjecutar_Click(); };
     cmdRestablecer->Click = [this] { cmdRestablecer_Click(); };
     cmdSalir->Click = [this] { cmdSalir_Click(); };
+    CmdImprimir->Click = [this] { CmdImprimir_Click(); };
     // Choosing a mode resets; the mode itself counts only at the next search.
     for (OptionButton* modo : {OptDesc, Optclase, optCod})
         modo->Click = [this] { restablecer(); };
@@ -200,6 +203,12 @@ void FrmConsulExt::cmdRestablecer_Click()
 void FrmConsulExt::cmdSalir_Click()
 {
     Q_EMIT volver();
+}
+
+void FrmConsulExt::CmdImprimir_Click()
+{
+    // The listing leaves out the grid's first column, Ord.
+    printing::imprimirResultados(*dbgResultados, *dcdatos, 1, 10);
 }
 
 } // namespace vemtaro

@@ -67,6 +67,7 @@ private:
     void CmdEjecutar_Click();
     void cmdRestablecer_Click();
     void cmdSalir_Click();
+    void CmdImprimir_Click();
 };
 
 } // namespace vemtaro

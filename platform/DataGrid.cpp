@@ -108,7 +108,12 @@ void DataGrid::fitRowsToFont()
 
 void DataGrid::setCol(int column)
 {
+    // Choosing a column keeps the rows the grid displays, even when the current row is not
+    // among them.
+    const bool scrolls = hasAutoScroll();
+    setAutoScroll(false);
     setCurrentIndex(m_model->index(currentIndex().row(), column));
+    setAutoScroll(scrolls);
 }
 
 void DataGrid::setRow(int row)

@@ -58,7 +58,8 @@ public:
     void setColumnWidth(int column, int width);
 
     // The current cell, addressed as the printed listing walks it.
-    /// Moves the current cell to `column` (0-based, a column of the grid) on the same row.
+    /// Moves the current cell to `column` (0-based, a column of the grid) on the same row,
+    /// without scrolling the grid.
     void setCol(int column);
     /// Makes `row` current, counted from the top row the grid displays (0 is that row); its
     /// record becomes the record source's current one. Only rows shown whole are displayed

@@ -1,10 +1,11 @@
-// The printed listing of the chart window, printed through its "Imprimir" button to the PDF
+// The printed listing of both search windows, printed through their "Imprimir" buttons to the PDF
 // stand-in printer and read back: which rows, where, how ruled, what the window is left
 // showing, and what the clerk is told when there is nothing to print or nowhere to print it.
 #include "PaginaLeida.h"
 #include "tests/chart/ChartTestSupport.h"
 
 #include "chart/FrmConsulVemtaro.h"
+#include "extsearch/FrmConsulExt.h"
 #include "platform/MessageBox.h"
 #include "platform/SaveFileDialog.h"
 
@@ -250,6 +251,27 @@ private Q_SLOTS:
                                                   "está a la vista en la grilla."));
         mostrarFilas(w->dbgResultados, 3, 0);
         verificarListado(m_impresora->imprimir(w->CmdImprimir), columnasImpresas(filas, 1, 6), 20);
+    }
+
+    void theExtendedWindowPrintsTenRowsWithoutOrd()
+    {
+        // Ord, Codigo, Clase, Descripcion; ordered by code, as its reset shows them.
+        QList<QStringList> filas;
+        for (int i = 1; i <= 14; ++i)
+            filas.append({QString::number(900 - i), QString::number(5100 + i),
+                          QString::number(i % 3 + 1), QStringLiteral("EXTENDIDO %1").arg(i)});
+        m_support->usarExtendido(filas);
+        FrmConsulExt* w = m_support->abrirExtendida();
+        QTest::mouseClick(w->cmdRestablecer, Qt::LeftButton);
+        // Scrolled by its bar: the current record, the first, is not among the rows displayed.
+        mostrarFilas(w->dbgResultados, 4, 2);
+
+        QList<QStringList> impresas;
+        for (int i = 2; i < 12; ++i)
+            impresas.append(filas[i].mid(1));
+        verificarListado(m_impresora->imprimir(w->CmdImprimir), impresas, 10);
+        QCOMPARE(w->dbgResultados->currentIndex(), w->dbgResultados->model()->index(11, 3));
+        QCOMPARE(w->dcdatos->caption(), QStringLiteral("Registro:12 de 14"));
     }
 
 private:
