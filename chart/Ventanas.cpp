@@ -12,6 +12,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace vemtaro {
 namespace {
@@ -71,6 +73,15 @@ void prepararAplicacion()
     QApplication::setApplicationName(platform::MessageBox::applicationTitle());
     QApplication::setStyle(QStringLiteral("Fusion"));
     platform::useRegionalSettings();
+    // The platform's own dialogs (the file dialog of a listing saved as PDF) speak Spanish too.
+    static bool traducida = false;
+    if (!std::exchange(traducida, true)) {
+        auto* traductor = new QTranslator(qApp);
+        if (traductor->load(QLocale(QLocale::Spanish), QStringLiteral("qtbase"),
+                            QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(traductor);
+    }
 }
 
 void prepararCarpetaDeDatos()

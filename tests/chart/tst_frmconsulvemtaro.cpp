@@ -104,6 +104,8 @@ private Q_SLOTS:
         FrmConsulVemtaro* w = m_support->abrirCuadro();
         QVERIFY(w);
         QVERIFY(w->windowTitle().startsWith(QStringLiteral("Vemtaro de Cuentas     ")));
+        // The platform's own dialogs speak Spanish as well.
+        QCOMPARE(QCoreApplication::translate("QFileSystemModel", "Name"), QStringLiteral("Nombre"));
 
         const int cuentas =
             m_support->consultar(QStringLiteral("SELECT count(*) FROM vemtaro")).toInt();
