@@ -9,7 +9,7 @@
 #include "platform/MessageBox.h"
 
 #include <QHeaderView>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QTableView>
 
 namespace vemtaro {
@@ -46,7 +46,6 @@ FrmHistorial::FrmHistorial(db::Connection& db, QWidget* parent)
     txtPalabra->Change = [this] { txtPalabra_Change(); };
     cmdDeshacer->Click = [this] { cmdDeshacer_Click(); };
     cmdCerrar->Click = [this] { close(); };
-    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QWidget::close);
     connect(dbgHistorial->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &FrmHistorial::dbgHistorial_CurrentChanged);
 
@@ -89,9 +88,10 @@ void FrmHistorial::crearControles(bool soloLectura, const QString& porQue)
     dbgHistorial->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbgHistorial->setWordWrap(false);
     dbgHistorial->verticalHeader()->hide();
+    dbgHistorial->verticalHeader()->setDefaultSectionSize(dbgHistorial->fontMetrics().height() + 6);
     dbgHistorial->horizontalHeader()->setStretchLastSection(true);
     // Column widths in twips; the changes take what is left.
-    const int anchos[] = {600, 1900, 1200, 1050, 900, 1050, 2250};
+    const int anchos[] = {600, 1800, 1200, 1050, 900, 1050, 1800};
     for (int columna = 0; columna < int(std::size(anchos)); ++columna)
         dbgHistorial->setColumnWidth(columna, twips(anchos[columna]));
 
@@ -110,6 +110,15 @@ void FrmHistorial::closeEvent(QCloseEvent* event)
 {
     Q_EMIT cerrado(m_huboCambios);
     Form::closeEvent(event);
+}
+
+void FrmHistorial::keyPressEvent(QKeyEvent* event)
+{
+    // Escape closes, as in a dialog.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        Form::keyPressEvent(event);
 }
 
 void FrmHistorial::txtPalabra_Change()

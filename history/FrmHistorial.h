@@ -47,6 +47,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void crearControles(bool soloLectura, const QString& porQue);

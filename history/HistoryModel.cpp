@@ -18,16 +18,21 @@ HistoryModel::HistoryModel(const db::Connection& db, QObject* parent)
 void HistoryModel::setWord(const QString& word)
 {
     m_word = word;
-    beginResetModel();
-    readFromNewest(batchSize);
-    endResetModel();
+    reset(batchSize);
 }
 
 void HistoryModel::reload()
 {
+    reset(std::max(int(m_rows.size()), batchSize));
+}
+
+void HistoryModel::reset(int atLeast)
+{
+    m_changing = true;
     beginResetModel();
-    readFromNewest(std::max(int(m_rows.size()), batchSize));
+    readFromNewest(atLeast);
     endResetModel();
+    m_changing = false;
 }
 
 void HistoryModel::readFromNewest(int atLeast)
@@ -125,20 +130,23 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 
 bool HistoryModel::canFetchMore(const QModelIndex& parent) const
 {
-    return !parent.isValid() && !m_complete;
+    // Who listens to a change of the rows reads them as they are; more come after it.
+    return !parent.isValid() && !m_complete && !m_changing;
 }
 
 void HistoryModel::fetchMore(const QModelIndex& parent)
 {
-    if (parent.isValid() || m_complete)
+    if (!canFetchMore(parent))
         return;
     std::vector<Row> batch = readBatch(lastId());
     if (batch.empty())
         return;
     const int first = int(m_rows.size());
+    m_changing = true;
     beginInsertRows({}, first, first + int(batch.size()) - 1);
     std::move(batch.begin(), batch.end(), std::back_inserter(m_rows));
     endInsertRows();
+    m_changing = false;
 }
 
 } // namespace vemtaro::history

@@ -57,6 +57,8 @@ private:
     /// when the list is complete. A failure is told and ends the list.
     std::vector<Row> readBatch(qint64 olderThan);
     void readFromNewest(int atLeast);
+    /// Reads the list again from the newest, at least `atLeast` changes, in a model reset.
+    void reset(int atLeast);
     qint64 lastId() const { return m_rows.empty() ? 0 : m_rows.back().change.id; }
 
     const db::Connection& m_db;
@@ -64,6 +66,7 @@ private:
     QString m_word;
     std::vector<Row> m_rows;
     bool m_complete = false; ///< every change of the list is read
+    bool m_changing = false; ///< a reset or an insertion is being announced
 };
 
 } // namespace vemtaro::history
