@@ -5,6 +5,7 @@
 #include "chart/FrmConsulVemtaro.h"
 #include "db/DataFolder.h"
 #include "history/FrmHistorial.h"
+#include "platform/MessageBox.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -12,16 +13,24 @@
 #include <QTest>
 #include <sqlite3.h>
 
-QList<QStringList> cuentasDePrueba()
+vemtaro::FrmConsulVemtaro* abrirConCuentas(ChartTestSupport& soporte)
 {
     const QString nulo;
-    return {
+    soporte.usarCuentas({
         {"112", "01", "MESA DE ROBLE", "MUEBLES Y UTILES", "10", nulo},
         {"120", "02", "mesa de luz", "MUEBLES Y UTILES", "10", "con cajón"},
         {"3124", "12", "SILLA DE ROBLE", "MUEBLES Y UTILES", "5", nulo},
         {"45", "120", "ESCRITORIO METALICO", "MUEBLES", "15", nulo},
         {"500", "212", "ÑANDÚ *DISECADO*", "INMUEBLES", "50", "vitrina"},
-    };
+    });
+    vemtaro::FrmConsulVemtaro* cuadro = soporte.abrirCuadro();
+    vemtaro::platform::MessageBox::takeShown();
+    return cuadro;
+}
+
+void pulsar(QAbstractButton* boton)
+{
+    QTest::mouseClick(boton, Qt::LeftButton);
 }
 
 void ejecutar(const QString& sql)
@@ -67,4 +76,9 @@ QString ultimoCambio(const ChartTestSupport& soporte, const QString& expresion)
 {
     return soporte.consultar(
         QStringLiteral("SELECT %1 FROM historial ORDER BY id DESC LIMIT 1").arg(expresion));
+}
+
+int cambiosRegistrados(const ChartTestSupport& soporte)
+{
+    return soporte.consultar(QStringLiteral("SELECT count(*) FROM historial")).toInt();
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QList>
 #include <QString>
-#include <QStringList>
 
+class QAbstractButton;
 class QAbstractItemView;
 class ChartTestSupport;
 
@@ -12,9 +11,12 @@ class FrmConsulVemtaro;
 class FrmHistorial;
 } // namespace vemtaro
 
-/// Accounts for these tests, in key order (ids 1 to 5): CODIGO, CLASE, DESCRIPCION, RUBRO,
-/// VIDA_UTIL, OBSERVACIONES, a null QString for a null field.
-QList<QStringList> cuentasDePrueba();
+/// Opens the chart window on five accounts, ids 1 to 5: 112 01 "MESA DE ROBLE" (life 10),
+/// 120 02 "mesa de luz" (10, remarks "con cajón"), 3124 12 "SILLA DE ROBLE" (5), 45 120
+/// "ESCRITORIO METALICO" (15), 500 212 "ÑANDÚ *DISECADO*" (50, "vitrina"); the first is current.
+vemtaro::FrmConsulVemtaro* abrirConCuentas(ChartTestSupport& soporte);
+
+void pulsar(QAbstractButton* boton);
 
 /// Runs `sql` on the data folder's database as another program would; a failure fails the test.
 void ejecutar(const QString& sql);
@@ -28,3 +30,5 @@ void escribirEnCelda(QAbstractItemView* grilla, int fila, int columna, const QSt
 
 /// The newest recorded change as `expresion` over its columns reads it, e.g. "accion".
 QString ultimoCambio(const ChartTestSupport& soporte, const QString& expresion);
+/// How many changes are recorded.
+int cambiosRegistrados(const ChartTestSupport& soporte);
