@@ -3,6 +3,7 @@
 // history window from its button up to its first rows read, and narrowing the list by a word
 // that no change holds, which reads the whole history.
 #include "Bench.h"
+#include "RemarksSaves.h"
 #include "SyntheticChartFolder.h"
 
 #include "chart/FrmConsulVemtaro.h"
@@ -79,24 +80,12 @@ void run()
     window.show();
     QApplication::processEvents();
 
-    int row = accounts / 3;
-    QString remarks;
+    RemarksSaves saves(window, accounts / 3);
     const double save = medianMs(
-        runs,
-        [&] {
-            window.cmdEdicion->click();
-            window.txtObserv->setText(remarks);
-            window.cmdSalvar->click();
-            QApplication::processEvents();
-        },
-        [&] {
-            window.dcdatos->moveTo(++row);
-            remarks = QStringLiteral("REVISADO %1").arg(row);
-            QApplication::processEvents();
-        });
+        runs, [&] { saves.save(); }, [&] { saves.next(); });
     if (folder.stored(QStringLiteral("SELECT count(*) FROM historial")).toInt() != changes + runs ||
         folder.stored(QStringLiteral("SELECT json_extract(despues, '$.OBSERVACIONES') FROM "
-                                     "historial ORDER BY id DESC LIMIT 1")) != remarks)
+                                     "historial ORDER BY id DESC LIMIT 1")) != saves.remarks())
         std::fprintf(stderr, "history: the saves were not recorded\n");
 
     FrmHistorial* opened = nullptr;

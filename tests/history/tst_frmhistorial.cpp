@@ -279,7 +279,8 @@ private Q_SLOTS:
         pulsar(h->cmdCerrar);
         ChartTestSupport::procesarCierres();
         for (const char* codigo : {"120", "77"}) {
-            w->dcdatos->moveTo(columnaDeLaGrilla(w->dbgResultados, 0).indexOf(QLatin1String(codigo)));
+            w->dcdatos->moveTo(
+                columnaDeLaGrilla(w->dbgResultados, 0).indexOf(QLatin1String(codigo)));
             pulsar(w->cmdEliminar);
         }
         h = abrirHistorial(w);

@@ -106,6 +106,11 @@ private Q_SLOTS:
         pulsar(w->cmdCancelar);
         QCOMPARE(cambiosRegistrados(*m_support), 4);
         QCOMPARE(MessageBox::takeShown().size(), 1); // the deletion's question
+
+        // "Historial" writes a cell edit still pending, so that the list shows it.
+        escribirEnCelda(w->dbgResultados, 0, 4, QStringLiteral("9"));
+        QVERIFY(abrirHistorial(w));
+        QCOMPARE(cambio("VIDA_UTIL").section('|', -1), QStringLiteral("12 → 9"));
     }
 
     void aCellEditOfTheExtendedWindowIsRecorded()
