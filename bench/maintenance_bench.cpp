@@ -3,6 +3,7 @@
 // timed from the clicks until the window has shown the result. Neither may re-run the query.
 // Beside the wall time, the thread's processor time: the part a busy machine cannot inflate.
 #include "Bench.h"
+#include "RemarksSaves.h"
 #include "SyntheticChartFolder.h"
 
 #include "chart/FrmConsulVemtaro.h"
@@ -57,23 +58,10 @@ void run()
     int queries = 0;
     QObject::connect(&window.dcdatos->recordset(), &db::RecordSet::resultReset, [&] { ++queries; });
 
-    int row = rows / 2;
-    QString remarks;
-    const Timing save = measure(
-        [&] {
-            window.cmdEdicion->click();
-            window.txtObserv->setText(remarks);
-            window.cmdSalvar->click();
-            QApplication::processEvents();
-        },
-        [&] {
-            window.dcdatos->moveTo(++row);
-            remarks = QStringLiteral("REVISADO %1").arg(row);
-            QApplication::processEvents();
-        });
-    if (folder.stored(
-            QStringLiteral("SELECT OBSERVACIONES FROM vemtaro WHERE id = %1").arg(row + 1)) !=
-        remarks)
+    RemarksSaves saves(window, rows / 2 + 1);
+    const Timing save = measure([&] { saves.save(); }, [&] { saves.next(); });
+    if (folder.stored(QStringLiteral("SELECT OBSERVACIONES FROM vemtaro WHERE id = %1")
+                          .arg(saves.row() + 1)) != saves.remarks())
         std::fprintf(stderr, "maintenance: the last save is not in the file\n");
 
     const Timing deletion = measure(

@@ -4,6 +4,7 @@
 #include "db/DbError.h"
 #include "depreciation/AbrirAmortizacion.h"
 #include "extsearch/FrmConsulExt.h"
+#include "history/FrmHistorial.h"
 #include "platform/Look.h"
 #include "platform/MessageBox.h"
 #include "printing/ImprimirResultados.h"
@@ -224,6 +225,7 @@ void FrmConsulVemtaro::crearEditor()
     cmdAmort = editorButton(QStringLiteral("Consultar Amortizacion"), "cmdAmort", 7920, 1215);
     cmdReferencias = editorButton(QStringLiteral("Referencias"), "cmdReferencias", 9360, 1215);
     cmdReferencias->setFont(font()); // the window's larger type, like the search area's buttons
+    cmdHistorial = editorButton(QStringLiteral("Historial"), "cmdHistorial", 10800, 975);
 }
 
 void FrmConsulVemtaro::ordenarTabulacion()
@@ -238,7 +240,7 @@ void FrmConsulVemtaro::ordenarTabulacion()
          {30, DataCodigo},     {32, DataVidaU},     {33, Optclase},       {34, cmdBuscAv},
          {35, cbobusc},        {36, cbobusc2},      {37, Text3},          {38, Text4},
          {40, cmdAmort},       {41, CmdImprimir},   {42, cmdReferencias}, {43, cmdzoom2},
-         {44, cmdzoom1}});
+         {44, cmdzoom1},       {45, cmdHistorial}});
 }
 
 void FrmConsulVemtaro::conectarEventos()
@@ -256,6 +258,7 @@ void FrmConsulVemtaro::conectarEventos()
     cmdReferencias->Click = [this] { cmdReferencias_Click(); };
     cmdSalir->Click = [this] { cmdSalir_Click(); };
     cmdAmort->Click = [this] { cmdAmort_Click(); };
+    cmdHistorial->Click = [this] { cmdHistorial_Click(); };
     CmdNuevo->Click = [this] { CmdNuevo_Click(); };
     cmdEdicion->Click = [this] { cmdEdicion_Click(); };
     cmdSalvar->Click = [this] { cmdSalvar_Click(); };
@@ -579,6 +582,42 @@ void FrmConsulVemtaro::cmdAmort_Click()
 {
     depreciation::abrirAmortizacion(this, {txtCuenta->text(), txtSubcuenta->text(),
                                            txtDescr->text(), txtrubro->text(), Text2->text()});
+}
+
+void FrmConsulVemtaro::cmdHistorial_Click()
+{
+    // A cell edit of the grid not written yet is written first, so that the history shows it.
+    if (dcdatos->recordset().editMode() != db::RecordSet::EditMode::None) {
+        try {
+            dcdatos->moveTo(dcdatos->recordset().absolutePosition());
+        } catch (const db::DbError& error) {
+            mostrarError(error);
+            return;
+        }
+    }
+    auto* historial = new FrmHistorial(baseDeDatos(), this);
+    connect(historial, &FrmHistorial::cerrado, this, [this](bool huboCambios) {
+        if (huboCambios)
+            mostrarLaBaseActual();
+    });
+    historial->show();
+    historial->activateWindow();
+}
+
+void FrmConsulVemtaro::mostrarLaBaseActual()
+{
+    const db::RecordSet& registros = dcdatos->recordset();
+    const qint64 clave = registros.key(registros.absolutePosition());
+    const int fila = registros.absolutePosition();
+    aplicarConsulta(dcdatos->recordSource());
+    int nueva = registros.rowOfKey(clave);
+    if (nueva < 0)
+        nueva = std::min(fila, registros.recordCount() - 1);
+    if (nueva > 0)
+        dcdatos->moveTo(nueva);
+    // The extended search window, loaded and hidden, shows the database as it now is too.
+    if (FrmConsulExt* extendida = frmConsulExtCargada())
+        extendida->restablecer();
 }
 
 void FrmConsulVemtaro::closeEvent(QCloseEvent* event)

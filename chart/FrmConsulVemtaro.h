@@ -82,6 +82,8 @@ public:
     platform::CommandButton* cmdSalir;
     platform::CommandButton* cmdAmort;
     platform::CommandButton* cmdReferencias;
+    /// Opens the change history, modal, where a change can be undone.
+    platform::CommandButton* cmdHistorial;
 
     void habilitarBotonesComando();
     void deshabilitarBotonesComando();
@@ -118,6 +120,10 @@ private:
     void cmdReferencias_Click();
     void cmdSalir_Click();
     void cmdAmort_Click();
+    void cmdHistorial_Click();
+    /// Runs the current query again after the history window changed the database, keeping
+    /// the current account current where it is still in the result (else the same position).
+    void mostrarLaBaseActual();
 
     void CmdNuevo_Click();
     void cmdEdicion_Click();

@@ -2,6 +2,7 @@
 
 #include "DbError.h"
 #include "EngineError.h"
+#include "History.h"
 #include "JetFunctions.h"
 
 #include <QFile>
@@ -200,6 +201,21 @@ QByteArray readOnlyUri(const QString& path)
     return uri;
 }
 
+// Why the file must be read only after all because its change history cannot be made ready
+// (another program holding it too long, a full disk), or empty.
+QString prepareHistory(sqlite3* db, const QString& path)
+{
+    sqlite3_busy_timeout(db, Connection::writeWaitMs);
+    try {
+        History::prepare(db);
+        return {};
+    } catch (const DbError& error) {
+        return QStringLiteral("La base de datos «%1» se abrió solo para lectura: no se pudo "
+                              "preparar su historial de cambios. %2")
+            .arg(path, error.description());
+    }
+}
+
 } // namespace
 
 std::unique_ptr<Connection> Connection::open(const QString& path)
@@ -230,14 +246,18 @@ std::unique_ptr<Connection> Connection::open(const QString& path)
     for (const DesignTable& design : designTables)
         tables.push_back(reader.read(design));
 
-    if (readOnly.isEmpty())
+    if (readOnly.isEmpty()) {
         useWriteAheadLog(raw);
+        readOnly = prepareHistory(raw, path);
+    }
     sqlite3_busy_timeout(raw, readWaitMs);
     registerJetFunctions(raw);
 
     std::unique_ptr<Connection> connection(new Connection(db.release()));
     connection->m_tables = std::move(tables);
     connection->m_readOnlyReason = std::move(readOnly);
+    if (!connection->isReadOnly())
+        connection->m_history = std::make_unique<History>(connection->m_db);
     return connection;
 }
 
@@ -245,7 +265,15 @@ Connection::Connection(sqlite3* db) : m_db(db) {}
 
 Connection::~Connection()
 {
+    m_history.reset(); // its statements go before the connection
     sqlite3_close_v2(m_db);
+}
+
+History& Connection::history()
+{
+    if (!m_history)
+        throw DbError(QStringLiteral("No se pueden guardar cambios. ") + m_readOnlyReason);
+    return *m_history;
 }
 
 const TableSchema* Connection::table(const QString& name) const

@@ -10,6 +10,8 @@ struct sqlite3;
 
 namespace vemtaro::db {
 
+class History;
+
 /// An open accounts database file.
 ///
 /// A file the program may write is opened shared and read-write, in WAL mode with full
@@ -18,7 +20,9 @@ namespace vemtaro::db {
 /// is opened read-only, and opening changes nothing on disk: no journal switch, no companion
 /// file. Reads wait at most readWaitMs for another program's write to end, writes (see
 /// RecordSet) at most writeWaitMs. Opening registers on this connection (never in the file's
-/// schema) the `jet_like(pattern, value)` function that compiled query texts use.
+/// schema) the `jet_like(pattern, value)` function that compiled query texts use, and, on a
+/// file it may write, prepares the file's change history (see History); a file whose history
+/// cannot be prepared opens read-only, saying why.
 class Connection {
 public:
     static constexpr int readWaitMs = 250;
@@ -45,11 +49,16 @@ public:
     /// Why the file was opened read-only, a Spanish sentence naming it; empty when writable.
     const QString& readOnlyReason() const { return m_readOnlyReason; }
 
+    /// The history that records every write to this file. Throws DbError with the reason on a
+    /// read-only file, where nothing is written.
+    History& history();
+
 private:
     explicit Connection(sqlite3* db);
     sqlite3* m_db;
     std::vector<TableSchema> m_tables;
     QString m_readOnlyReason;
+    std::unique_ptr<History> m_history;
 };
 
 } // namespace vemtaro::db

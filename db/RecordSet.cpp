@@ -4,9 +4,11 @@
 #include "Connection.h"
 #include "DbError.h"
 #include "EngineError.h"
+#include "History.h"
 #include "JetQuery.h"
 #include "RowCache.h"
 #include "RowSorter.h"
+#include "Statement.h"
 
 #include <QLocale>
 #include <QtNumeric>
@@ -26,59 +28,6 @@ DbError noCurrentRecord()
 {
     return DbError(QStringLiteral("No hay ningún registro activo."));
 }
-
-/// A prepared statement, reset after each use so it can be run again.
-class Statement {
-public:
-    Statement() = default;
-    Statement(sqlite3* db, const QString& sql, bool persistent) : m_db(db)
-    {
-        const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v3(db, text.constData(), int(text.size()),
-                               persistent ? SQLITE_PREPARE_PERSISTENT : 0, &m_stmt,
-                               nullptr) != SQLITE_OK)
-            throw engineFailure(db);
-    }
-    Statement(Statement&& other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt)
-    {
-        other.m_stmt = nullptr;
-    }
-    Statement& operator=(Statement&& other) noexcept
-    {
-        std::swap(m_db, other.m_db);
-        std::swap(m_stmt, other.m_stmt);
-        return *this;
-    }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-
-    sqlite3_stmt* get() const { return m_stmt; }
-
-    /// Steps once: true for a row, false when done; throws on failure.
-    bool step() const
-    {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc == SQLITE_DONE)
-            return false;
-        throw engineFailure(m_db);
-    }
-    void reset() const
-    {
-        sqlite3_reset(m_stmt);
-        sqlite3_clear_bindings(m_stmt);
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-    sqlite3_stmt* m_stmt = nullptr;
-};
-
-/// Resets a statement however the scope is left.
-struct ResetOnExit {
-    const Statement& statement;
-    ~ResetOnExit() { statement.reset(); }
-};
 
 QVariant columnValue(sqlite3_stmt* stmt, int column)
 {
@@ -238,37 +187,6 @@ struct TableStatements {
             Statement(db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?1").arg(name, key), true),
         };
     }
-};
-
-/// One write in a transaction of its own: rolled back unless commit() was reached. It waits
-/// longer than a read for another program's write to end.
-class WriteTransaction {
-public:
-    explicit WriteTransaction(sqlite3* db) : m_db(db)
-    {
-        sqlite3_busy_timeout(db, Connection::writeWaitMs);
-        if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-            const DbError failure = engineFailure(db);
-            sqlite3_busy_timeout(db, Connection::readWaitMs);
-            throw failure;
-        }
-    }
-    ~WriteTransaction()
-    {
-        if (!m_committed)
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_busy_timeout(m_db, Connection::readWaitMs);
-    }
-    void commit()
-    {
-        if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-            throw engineFailure(m_db);
-        m_committed = true;
-    }
-
-private:
-    sqlite3* m_db;
-    bool m_committed = false;
 };
 
 } // namespace
@@ -475,12 +393,15 @@ void RecordSet::Impl::writePending()
                                          "editaba. Si vuelve a guardar, sus datos reemplazarán "
                                          "los del otro usuario."));
         }
+        // Every write is recorded in the history, in the write's own transaction.
+        const std::optional<RowValues> before = db.history().values(*table, key);
         const Statement& update = statements.updateRow;
         ResetOnExit resetter{update};
         for (int i = 0; i < fieldCount(); ++i)
             bindValue(update.get(), i + 1, values[i]);
         sqlite3_bind_int64(update.get(), fieldCount() + 1, key);
         update.step();
+        db.history().record(*table, key, before);
         transaction.commit();
         cache.remove(key);
         clearPending();
@@ -496,6 +417,7 @@ void RecordSet::Impl::writePending()
         insert.step();
         key = sqlite3_last_insert_rowid(h);
     }
+    db.history().record(*table, key, std::nullopt);
     transaction.commit();
     clearPending();
     const int row = count();
@@ -590,6 +512,17 @@ int RecordSet::fieldIndex(const QString& name) const
 int RecordSet::recordCount() const
 {
     return d->count();
+}
+
+qint64 RecordSet::key(int row) const
+{
+    return row >= 0 && row < d->count() ? d->keys[row] : -1;
+}
+
+int RecordSet::rowOfKey(qint64 key) const
+{
+    const auto found = std::find(d->keys.begin(), d->keys.end(), key);
+    return found == d->keys.end() ? -1 : int(found - d->keys.begin());
 }
 
 int RecordSet::absolutePosition() const
@@ -781,11 +714,13 @@ void RecordSet::deleteCurrent()
     const qint64 key = d->keys[row];
     {
         WriteTransaction transaction(d->db.handle());
+        const std::optional<RowValues> before = d->db.history().values(*d->table, key);
         const Statement& remove = d->statements.deleteRow;
         ResetOnExit resetter{remove};
         sqlite3_bind_int64(remove.get(), 1, key);
-        // A record another program deleted already is just as gone: no failure.
+        // A record another program deleted already is just as gone: no failure, no history.
         remove.step();
+        d->db.history().record(*d->table, key, before);
         transaction.commit();
     }
     d->clearPending();

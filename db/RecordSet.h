@@ -18,7 +18,8 @@ class Connection;
 /// It holds only the keys of its rows; field values are fetched on demand through a bounded
 /// row cache, so a result of a million rows costs little more than its keys. Rows are
 /// addressed by their 0-based position in the result. Every write runs in a transaction of its
-/// own; a failed write leaves the database, the positions and the pending edit as they were.
+/// own, which also records it in the file's change history (see History); a failed write
+/// leaves the database, the history, the positions and the pending edit as they were.
 ///
 /// Failures throw DbError with a Spanish description. Nothing here shows a dialog. A value
 /// that cannot be read (a damaged file, another program holding it) is never passed off as an
@@ -62,6 +63,10 @@ public:
     int fieldIndex(const QString& name) const; ///< without regard to case; -1 when absent
 
     int recordCount() const;
+    /// The row key (the table's key column) of the record at `row`; -1 outside the result.
+    qint64 key(int row) const;
+    /// The position of the record whose key is `key`; -1 when the result does not hold it.
+    int rowOfKey(qint64 key) const;
     /// 0-based; -1 when no record is current, also while the current record is one just
     /// deleted. During a pending add it stays the position of the record current before.
     int absolutePosition() const;

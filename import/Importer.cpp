@@ -5,6 +5,7 @@
 #include "db/DbError.h"
 #include "db/DefaultData.h"
 #include "db/EngineError.h"
+#include "db/History.h"
 #include "db/NewDatabase.h"
 #include "db/Schema.h"
 
@@ -113,6 +114,18 @@ QString freeName(const QString& name, const std::function<bool(const QString&)>&
     return candidate;
 }
 
+// Why an extra table of the Access file was kept under another name.
+QString whyRenamed(const QString& table)
+{
+    if (table.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
+        return QStringLiteral("los nombres que empiezan por «sqlite_» son del motor de la base de "
+                              "datos");
+    if (table.compare(db::History::tableName(), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("«%1» es el historial de cambios de vemtaro")
+            .arg(db::History::tableName());
+    return QStringLiteral("ya había otra tabla con ese nombre");
+}
+
 // How the review list names the kind of value a field holds.
 QString kindOfValue(const QString& typeofName)
 {
@@ -160,6 +173,8 @@ public:
         m_design = readDesign(m_db);
         for (const Table& table : std::as_const(m_design))
             m_tableNames.append(table.name);
+        // The program keeps its change history there once it opens the file.
+        m_tableNames.append(db::History::tableName());
         std::vector<std::unique_ptr<AccessTable>> tables;
         for (int i = 0; i < m_file.tableNames().size(); ++i) {
             tables.push_back(m_file.openTable(i));
@@ -208,10 +223,8 @@ private:
                          return m_tableNames.contains(candidate, Qt::CaseInsensitive);
                      });
         if (name != source.name())
-            m_summary.toReview.append(
-                QStringLiteral("la tabla «%1» se guardó como «%2», porque los nombres que "
-                               "empiezan por «sqlite_» son del motor de la base de datos")
-                    .arg(source.name(), name));
+            m_summary.toReview.append(QStringLiteral("la tabla «%1» se guardó como «%2», porque %3")
+                                          .arg(source.name(), name, whyRenamed(source.name())));
         execute(QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY)").arg(quotedName(name)));
         m_tableNames.append(name);
         return Table{name, {}};

@@ -81,9 +81,9 @@ QWidget* ChartTestSupport::ventanaVisible(const QString& name)
 
 QStringList ChartTestSupport::allCommandButtons()
 {
-    return {"CmdEjecutar", "cmdRestablecer", "CmdImprimir", "cmdBuscAv",     "cmdzoom1",
-            "cmdzoom2",    "CmdNuevo",       "cmdEdicion",  "cmdSalvar",     "cmdEliminar",
-            "cmdCancelar", "cmdSalir",       "cmdAmort",    "cmdReferencias"};
+    return {"CmdEjecutar", "cmdRestablecer", "CmdImprimir", "cmdBuscAv",      "cmdzoom1",
+            "cmdzoom2",    "CmdNuevo",       "cmdEdicion",  "cmdSalvar",      "cmdEliminar",
+            "cmdCancelar", "cmdSalir",       "cmdAmort",    "cmdReferencias", "cmdHistorial"};
 }
 
 QStringList ChartTestSupport::allTextBoxes()

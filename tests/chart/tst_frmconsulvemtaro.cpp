@@ -194,7 +194,8 @@ private Q_SLOTS:
             "Text1",       "CmdNuevo",       "cmdEdicion",    "cmdEliminar", "cmdCancelar",
             "cmdSalir",    "cmdRestablecer", "dbgResultados", "OptDesc",     "cmdBuscAv",
             "cbobusc",     "cbobusc2",       "Text3",         "Text4",       "cmdAmort",
-            "CmdImprimir", "cmdReferencias", "cmdzoom2",      "cmdzoom1",    "CmdEjecutar"};
+            "CmdImprimir", "cmdReferencias", "cmdzoom2",      "cmdzoom1",    "cmdHistorial",
+            "CmdEjecutar"};
         QCOMPARE(recorridoConTab(expected.size()), expected);
     }
 

@@ -444,6 +444,35 @@ private Q_SLOTS:
         QCOMPARE(storedRows(database, QStringLiteral("vemtaro"), {"CODIGO"}).size(), 500);
     }
 
+    // The program keeps its change history in a table called historial: an Access table of
+    // that name is kept under another, and the history starts beside it.
+    void anAccessTableNamedHistorialIsKeptApart()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("anterior.mdb"));
+        const QString database = dir.filePath(QStringLiteral("cuentas.sqlite"));
+        QJsonArray tables = twoTables();
+        tables.append(accessTable(QStringLiteral("Historial"),
+                                  {{"Fecha", "text"}, {"Nota", "text"}},
+                                  {QJsonArray{"1999-01-01", "alta de muebles"}}));
+        writeAccessFile(source, QStringLiteral("jet4"), tables);
+        const ImportSummary summary = importAccessDatabase(source, database);
+        QVERIFY(summary.toReview.contains(
+            QStringLiteral("la tabla «Historial» se guardó como «Historial_anterior», porque "
+                           "«historial» es el historial de cambios de vemtaro")));
+        QVERIFY(summary.kept.contains(QStringLiteral("la tabla «Historial_anterior», con 1 fila")));
+        {
+            const auto db = db::Connection::open(database);
+            db::RecordSet records(*db);
+            records.open(QStringLiteral("vemtaro"));
+            records.deleteCurrent();
+        }
+        QCOMPARE(storedRows(database, QStringLiteral("Historial_anterior"), {"Fecha", "Nota"}),
+                 QStringList{"text «1999-01-01» | text «alta de muebles»"});
+        QCOMPARE(storedRows(database, QStringLiteral("historial"), {"accion", "codigo"}),
+                 QStringList{"text «baja» | text «1000»"});
+    }
+
     void progressTellsEveryRowAndCanStop()
     {
         QTemporaryDir dir;
