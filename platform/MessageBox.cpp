@@ -1,20 +1,16 @@
 #include "MessageBox.h"
 
+#include "DialogSeam.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QQueue>
 
 namespace vemtaro::platform {
 namespace {
-struct Seam {
-    bool recording = false;
-    QQueue<int> answers;
-    QList<MessageBox::Shown> shown;
-};
-Seam& seam()
+DialogSeam<MessageBox::Shown, int>& seam()
 {
-    static Seam instance;
+    static DialogSeam<MessageBox::Shown, int> instance;
     return instance;
 }
 } // namespace
@@ -22,10 +18,8 @@ Seam& seam()
 int MessageBox::show(const QString& prompt, int style, const QString& title)
 {
     const QString shownTitle = title.isEmpty() ? applicationTitle() : title;
-    if (seam().recording) {
-        seam().shown.append({prompt, style, shownTitle});
-        return seam().answers.isEmpty() ? vbOK : seam().answers.dequeue();
-    }
+    if (seam().recording())
+        return seam().answer({prompt, style, shownTitle}, vbOK);
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(shownTitle);
     box.setText(prompt);
@@ -43,19 +37,17 @@ int MessageBox::show(const QString& prompt, int style, const QString& title)
 
 void MessageBox::setRecording(bool on)
 {
-    seam().recording = on;
-    seam().answers.clear();
-    seam().shown.clear();
+    seam().setRecording(on);
 }
 
 void MessageBox::setNextAnswer(int answer)
 {
-    seam().answers.enqueue(answer);
+    seam().enqueue(answer);
 }
 
 QList<MessageBox::Shown> MessageBox::takeShown()
 {
-    return std::exchange(seam().shown, {});
+    return seam().take();
 }
 
 } // namespace vemtaro::platform

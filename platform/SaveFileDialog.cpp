@@ -1,18 +1,14 @@
 #include "SaveFileDialog.h"
 
+#include "DialogSeam.h"
+
 #include <QFileDialog>
-#include <QQueue>
 
 namespace vemtaro::platform {
 namespace {
-struct Seam {
-    bool recording = false;
-    QQueue<QString> answers;
-    QList<SaveFileDialog::Asked> asked;
-};
-Seam& seam()
+DialogSeam<SaveFileDialog::Asked, QString>& seam()
 {
-    static Seam instance;
+    static DialogSeam<SaveFileDialog::Asked, QString> instance;
     return instance;
 }
 } // namespace
@@ -20,14 +16,12 @@ Seam& seam()
 QString SaveFileDialog::ask(QWidget* parent, const QString& caption, const QString& proposedPath,
                             const QString& filter, const QString& suffix)
 {
-    if (seam().recording) {
-        seam().asked.append({caption, proposedPath});
-        return seam().answers.isEmpty() ? QString() : seam().answers.dequeue();
-    }
+    if (seam().recording())
+        return seam().answer({caption, proposedPath}, QString());
     QFileDialog dialog(parent, caption, proposedPath, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
-    // Qt's own dialog is not translated: the words the clerk reads are set here.
+    // The words the clerk reads first, in Spanish even where Qt's translation is missing.
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Guardar en:"));
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Nombre:"));
     dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Tipo:"));
@@ -41,19 +35,17 @@ QString SaveFileDialog::ask(QWidget* parent, const QString& caption, const QStri
 
 void SaveFileDialog::setRecording(bool on)
 {
-    seam().recording = on;
-    seam().answers.clear();
-    seam().asked.clear();
+    seam().setRecording(on);
 }
 
 void SaveFileDialog::setNextAnswer(const QString& path)
 {
-    seam().answers.enqueue(path);
+    seam().enqueue(path);
 }
 
 QList<SaveFileDialog::Asked> SaveFileDialog::takeAsked()
 {
-    return std::exchange(seam().asked, {});
+    return seam().take();
 }
 
 } // namespace vemtaro::platform
