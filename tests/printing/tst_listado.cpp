@@ -151,9 +151,9 @@ private Q_SLOTS:
 
         const QList<MessageBox::Shown> avisos = MessageBox::takeShown();
         QCOMPARE(avisos.size(), 1);
-        QVERIFY(avisos[0].prompt.startsWith(
-            QStringLiteral("No hay ninguna impresora instalada en este equipo")));
-        QVERIFY(avisos[0].prompt.contains(QStringLiteral("PDF")));
+        QCOMPARE(avisos[0].prompt,
+                 QStringLiteral("No hay ninguna impresora instalada en este equipo: el listado no "
+                                "se puede imprimir.\n\n¿Desea guardarlo como archivo PDF?"));
         QCOMPARE(avisos[0].style, platform::vbOKCancel | platform::vbQuestion);
         const QList<SaveFileDialog::Asked> dialogos = SaveFileDialog::takeAsked();
         QCOMPARE(dialogos.size(), respuestaAlAviso == platform::vbOK ? 1 : 0);
