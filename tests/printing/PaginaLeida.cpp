@@ -14,19 +14,23 @@ namespace {
 constexpr double pixelesPorPulgada = 300;
 constexpr double pixelesPorMm = pixelesPorPulgada / 25.4;
 
-/// The dark runs of at least 20 mm along the pixel rows of `imagen`, from pixel centre to pixel
-/// centre, in millimetres from `origen` to the nearest millimetre; a rule drawn over two rows of
-/// pixels is read once. `traspuesta` swaps x and y back, for an image mirrored along its diagonal.
-QList<QLine> reglas(const QImage& imagen, QPointF origen, bool traspuesta)
+/// The dark runs of at least 20 mm along the pixel rows of `imagen` (its columns when
+/// `vertical`), from pixel centre to pixel centre, in millimetres from `origen` to the nearest
+/// millimetre; a rule drawn over two rows of pixels is read once.
+QList<QLine> reglas(const QImage& imagen, QPointF origen, bool vertical)
 {
+    const QSize tamano = vertical ? imagen.size().transposed() : imagen.size();
+    const auto oscuro = [&](int x, int y) {
+        return qGray(vertical ? imagen.pixel(y, x) : imagen.pixel(x, y)) < 128;
+    };
     QList<QLine> encontradas;
-    for (int y = 0; y < imagen.height(); ++y) {
-        for (int x = 0, inicio = 0; x <= imagen.width(); ++x) {
-            if (x < imagen.width() && qGray(imagen.pixel(x, y)) < 128)
+    for (int y = 0; y < tamano.height(); ++y) {
+        for (int x = 0, inicio = 0; x <= tamano.width(); ++x) {
+            if (x < tamano.width() && oscuro(x, y))
                 continue;
             if (x - inicio >= 20 * pixelesPorMm) {
                 QLineF regla(inicio + 0.5, y + 0.5, x - 0.5, y + 0.5);
-                if (traspuesta)
+                if (vertical)
                     regla = QLineF(regla.y1(), regla.x1(), regla.y2(), regla.x2());
                 const QLine enMm =
                     QLineF(regla.p1() / pixelesPorMm - origen, regla.p2() / pixelesPorMm - origen)
@@ -58,8 +62,7 @@ PaginaLeida::PaginaLeida(const QString& pdf)
             {palabra->text(), puntosAMm.mapRect(palabra->boundingBox()).translated(-origen)});
     const QImage imagen = pagina->renderToImage(pixelesPorPulgada, pixelesPorPulgada);
     horizontales = reglas(imagen, origen, false);
-    // The columns of the page are the rows of its mirror image along the diagonal.
-    verticales = reglas(imagen.transformed(QTransform(0, 1, 1, 0, 0, 0)), origen, true);
+    verticales = reglas(imagen, origen, true);
 }
 
 void verificarListado(const PaginaLeida& pagina, const QList<QStringList>& filas, int n,
