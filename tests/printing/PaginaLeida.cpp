@@ -9,6 +9,16 @@
 
 using vemtaro::printing::PrintDestination;
 
+/// A rule as a failed comparison shows it.
+static char* toString(const QLine& regla)
+{
+    return QTest::toString(QStringLiteral("(%1, %2)-(%3, %4)")
+                               .arg(regla.x1())
+                               .arg(regla.y1())
+                               .arg(regla.x2())
+                               .arg(regla.y2()));
+}
+
 namespace {
 
 constexpr double pixelesPorPulgada = 300;
