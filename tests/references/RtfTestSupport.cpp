@@ -2,9 +2,7 @@
 
 #include "references/RtfReader.h"
 
-#include <QFile>
 #include <QTest>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextFrame>
 #include <QTextTable>
@@ -13,41 +11,12 @@
 
 namespace vemtaro::references::test {
 
-QByteArray withHeader(const QByteArray& body)
-{
-    return "{\\rtf1\\ansi\\ansicpg1252\\deff0"
-           "{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fmodern\\fcharset0 Courier New;}}"
-           "{\\colortbl;\\red255\\green0\\blue0;\\red255\\green255\\blue0;\\red0\\green0\\blue255;}"
-           "\n" +
-           body + "}";
-}
-
 std::unique_ptr<QTextDocument> read(const QByteArray& rtf)
 {
     auto document = std::make_unique<QTextDocument>();
     if (!readRtf(rtf, *document))
         QTest::qFail("the data was not taken as RTF", __FILE__, __LINE__);
     return document;
-}
-
-QString outline(const QTextDocument& document)
-{
-    QStringList lines;
-    for (auto it = document.rootFrame()->begin(); !it.atEnd(); ++it) {
-        if (auto* table = qobject_cast<QTextTable*>(it.currentFrame())) {
-            QStringList rows;
-            for (int row = 0; row < table->rows(); ++row) {
-                QStringList cells;
-                for (int column = 0; column < table->columns(); ++column)
-                    cells << cellText(table, row, column);
-                rows << cells.join(u'|');
-            }
-            lines << u'[' + rows.join(QStringLiteral(" / ")) + u']';
-        } else if (it.currentBlock().isValid()) {
-            lines << it.currentBlock().text();
-        }
-    }
-    return lines.join(u'\n');
 }
 
 QTextCharFormat formatOf(const QTextDocument& document, const QString& text)
@@ -103,13 +72,6 @@ QString cellText(QTextTable* table, int row, int column)
     QTextCursor cursor = cell.firstCursorPosition();
     cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
     return cursor.selectedText().replace(QChar::ParagraphSeparator, u'\n');
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 } // namespace vemtaro::references::test

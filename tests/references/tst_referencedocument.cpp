@@ -1,22 +1,31 @@
-// Loading the reference document from its file, the failures explained in its place, and
-// the default document written into a new data folder.
+// The reference document: loading it from its file, the failures explained in its place, the
+// default document written into a new data folder, and the viewer that shows it.
 #include "RtfTestSupport.h"
 
 #include "db/Connection.h"
 #include "db/DataFolder.h"
 #include "db/DefaultData.h"
+#include "db/RecordSet.h"
+#include "references/FrmReferencias.h"
 #include "references/ReferenceDocument.h"
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTextTable>
-#include <sqlite3.h>
 
 using namespace vemtaro::references;
 using namespace vemtaro::references::test;
+using vemtaro::FrmReferencias;
 
 namespace {
 
@@ -24,6 +33,22 @@ QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+/// A document long enough to scroll, whose first paragraph is `first`.
+QByteArray longDocument(const QByteArray& first)
+{
+    QByteArray rtf = "{\\rtf1\\ansi " + first + "\\par ";
+    for (int i = 0; i < 200; ++i)
+        rtf += "P\\'e1rrafo " + QByteArray::number(i) + "\\par ";
+    return rtf + "}";
 }
 
 /// The sub-accounts of the sample chart, "1903-02" with its rubro and useful life, by account.
@@ -36,17 +61,17 @@ QMap<QString, QList<SubAccount>> sampleChart()
 {
     vemtaro::db::ensureDefaultDatabase();
     const auto chart = vemtaro::db::Connection::open(vemtaro::db::databasePath());
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(chart->handle(), "SELECT CODIGO, CLASE, RUBRO, VIDA_UTIL FROM vemtaro", -1,
-                       &stmt, nullptr);
-    const auto text = [stmt](int column) {
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)));
-    };
-    QMap<QString, QList<SubAccount>> accounts;
-    while (sqlite3_step(stmt) == SQLITE_ROW)
-        accounts[text(0)].append({text(0) + u'-' + text(1), text(2), sqlite3_column_int(stmt, 3)});
-    sqlite3_finalize(stmt);
-    return accounts;
+    vemtaro::db::RecordSet accounts(*chart);
+    accounts.open(QStringLiteral("vemtaro"));
+    QMap<QString, QList<SubAccount>> byAccount;
+    for (int row = 0; row < accounts.recordCount(); ++row) {
+        const auto text = [&](const char* field) {
+            return accounts.value(row, accounts.fieldIndex(QLatin1String(field))).toString();
+        };
+        byAccount[text("CODIGO")].append(
+            {text("CODIGO") + u'-' + text("CLASE"), text("RUBRO"), text("VIDA_UTIL").toInt()});
+    }
+    return byAccount;
 }
 
 /// The codes of `known` that `text` names one by one or as ranges: "1101, 1102", "1201 – 1203",
@@ -94,191 +119,276 @@ QStringList namedLives(const QString& remarks, const QStringList& known)
 
 class TestReferenceDocument : public QObject {
     Q_OBJECT
+
+    /// A shown viewer of the document at m_path.
+    QPointer<FrmReferencias> openViewer()
+    {
+        auto* window = new FrmReferencias(m_path);
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window))
+            QTest::qFail("the viewer was not shown", __FILE__, __LINE__);
+        return window;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+
 private Q_SLOTS:
-    void init();
-    void loads_data();
-    void loads();
-    void defaultDocumentOnlyWhereNoneIs();
-    void defaultDocumentIsAGenuineReference();
-    void defaultDocumentAgreesWithTheSampleChart();
-
-private:
-    std::unique_ptr<QTemporaryDir> dir_;
-};
-
-void TestReferenceDocument::init()
-{
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    qputenv("XDG_DATA_HOME", dir_->path().toLocal8Bit());
-}
-
-void TestReferenceDocument::loads_data()
-{
-    QTest::addColumn<QByteArray>("content"); // null: no file; "dir": a folder
-    QTest::addColumn<QString>("reason");     // empty: the document is shown
-
-    const QString notRtf = QStringLiteral("El archivo no está en formato RTF (Rich Text Format).");
-    QTest::newRow("rtf") << QByteArray("{\\rtf1\\ansi Cap\\'edtulo uno}") << QString();
-    QTest::newRow("missing") << QByteArray() << "El archivo no existe.";
-    QTest::newRow("a folder") << QByteArray("dir")
-                              << "La ruta indicada es una carpeta, no un archivo.";
-    QTest::newRow("plain text") << QByteArray("Esto no es RTF.") << notRtf;
-    QTest::newRow("empty") << QByteArray("") << notRtf;
-    QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11) << notRtf;
-}
-
-void TestReferenceDocument::loads()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QString, reason);
-    const QString path = dir_->filePath(QStringLiteral("referencias.rtf"));
-    if (content == "dir")
-        QVERIFY(QDir().mkpath(path));
-    else if (!content.isNull())
-        writeFile(path, content);
-
-    QTextDocument document;
-    document.setPlainText(QStringLiteral("previous"));
-    QCOMPARE(loadReferenceDocument(path, document), reason.isEmpty());
-    const QString text = document.toPlainText();
-    if (reason.isEmpty()) {
-        QCOMPARE(text, QStringLiteral("Capítulo uno"));
-        return;
-    }
-    QVERIFY2(text.startsWith(QStringLiteral("No se puede mostrar el documento de referencias.")),
-             qPrintable(text));
-    QVERIFY2(text.contains(reason), qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("Archivo: ") + QDir::toNativeSeparators(path)),
-             qPrintable(text));
-    QVERIFY(!text.contains(QStringLiteral("previous")));
-}
-
-void TestReferenceDocument::defaultDocumentOnlyWhereNoneIs()
-{
-    const QString path = dir_->filePath(QStringLiteral("nueva/carpeta/referencias.rtf"));
-    QVERIFY(ensureDefaultDocument(path));
-    QCOMPARE(fileBytes(path), defaultDocumentRtf());
-    QVERIFY(QFile::permissions(path) & QFileDevice::ReadOther);
-    // Nothing but the document is left in the folder.
-    QCOMPARE(QDir(QFileInfo(path).absolutePath())
-                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral("referencias.rtf")});
-    // The clerk's own file stays, even one that is not RTF.
-    writeFile(path, "not even RTF");
-    QVERIFY(ensureDefaultDocument(path));
-    QCOMPARE(fileBytes(path), QByteArray("not even RTF"));
-}
-
-void TestReferenceDocument::defaultDocumentIsAGenuineReference()
-{
-    const auto document = read(defaultDocumentRtf());
-    const QString text = document->toPlainText();
-    for (const char* expected :
-         {"Códigos de cuenta y de subcuenta", "cuatro cifras", "subcuenta 99",
-          "Rubros y vidas útiles", "línea recta", "El alta", "La baja", "P − R",
-          "Consulta de Amortizaciones", "\u2022\tla compra;"})
-        QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
-
-    // The rubro table, a header row and a row for each rubro or group of its accounts; and
-    // the worked example. Both are ruled on every side of every cell.
-    const auto found = tables(*document);
-    QCOMPARE(found.size(), 2);
-    QTextTable* rubros = found.first();
-    QCOMPARE(rubros->columns(), 4);
-    QCOMPARE(cellText(rubros, 0, 0), QStringLiteral("Rubro"));
-    for (QTextTable* table : found) {
-        const QTextTableCellFormat last =
-            table->cellAt(table->rows() - 1, table->columns() - 1).format().toTableCellFormat();
-        QVERIFY(last.topBorder() > 0 && last.leftBorder() > 0 && last.bottomBorder() > 0 &&
-                last.rightBorder() > 0);
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        qputenv("XDG_DATA_HOME", m_dir->path().toLocal8Bit());
+        m_path = m_dir->filePath(QStringLiteral("referencias.rtf"));
     }
 
-    // The worked example's table gives the calculator's figures.
-    QTextTable* example = found.at(1);
-    QStringList results;
-    for (int row = 1; row < example->rows(); ++row)
-        results << cellText(example, row, 0) + QStringLiteral(": ") + cellText(example, row, 2);
-    for (const char* expected : {"Valor residual estimado: 1,00", "Valor amortizable: 999,00",
-                                 "Años transcurridos de uso: 5", "Cuota de amortización: 99,90",
-                                 "Alícuota: 10,00 %", "Amortización acumulada al cierre: 499,50",
-                                 "Valor residual al cierre del ejercicio: 499,50"})
-        QVERIFY2(results.contains(QString::fromUtf8(expected)), expected);
-
-    // Headings are bold and larger than the text.
-    const QTextCharFormat heading = formatOf(*document, QStringLiteral("4. Alta y baja"));
-    QCOMPARE(heading.fontWeight(), int(QFont::Bold));
-    QVERIFY(heading.fontPointSize() >
-            formatOf(*document, QStringLiteral("la compra")).fontPointSize());
-
-    // A list marker looks like the text of its item, even right after a heading.
-    static const QRegularExpression marker(QStringLiteral("^(\u2022|\\d\\.)\t"));
-    int markers = 0;
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        if (!marker.match(block.text()).hasMatch())
-            continue;
-        ++markers;
-        QTextCursor cursor(block);
-        cursor.movePosition(QTextCursor::NextCharacter);
-        const QString markerFormat = describe(cursor.charFormat());
-        cursor.movePosition(QTextCursor::EndOfBlock);
-        QVERIFY2(markerFormat == describe(cursor.charFormat()), qPrintable(block.text()));
+    void loads_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // null: no file; "dir": a folder
+        QTest::addColumn<QString>("reason");     // empty: the document is shown
+        const QString notRtf =
+            QStringLiteral("El archivo no está en formato RTF (Rich Text Format).");
+        QTest::newRow("rtf") << QByteArray("{\\rtf1\\ansi Cap\\'edtulo uno}") << QString();
+        QTest::newRow("missing") << QByteArray() << "El archivo no existe.";
+        QTest::newRow("a folder") << QByteArray("dir")
+                                  << "La ruta indicada es una carpeta, no un archivo.";
+        QTest::newRow("plain text") << QByteArray("Esto no es RTF.") << notRtf;
+        QTest::newRow("empty") << QByteArray("") << notRtf;
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11) << notRtf;
     }
-    QCOMPARE(markers, 38);
-}
+    void loads()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        if (content == "dir")
+            QVERIFY(QDir().mkpath(m_path));
+        else if (!content.isNull())
+            writeFile(m_path, content);
 
-// The rubro table gives, for the accounts of each row, the useful life that most of their
-// sub-accounts have, and names every sub-account of the sample chart that has another one.
-void TestReferenceDocument::defaultDocumentAgreesWithTheSampleChart()
-{
-    const auto chart = sampleChart();
-    const auto document = read(defaultDocumentRtf());
-    QTextTable* rubros = tables(*document).first();
-    QStringList listed;
-    for (int row = 1; row < rubros->rows(); ++row) {
-        const QString rubro = cellText(rubros, row, 0);
-        const QStringList accounts = namedCodes(cellText(rubros, row, 1), chart.keys());
-        QVERIFY2(!accounts.isEmpty(), qPrintable(rubro));
-        QStringList subAccounts;
-        QMap<int, int> frequency; // of each useful life
-        QStringList lives;        // "1903-13:10"
-        for (const QString& account : accounts) {
-            QVERIFY2(chart.contains(account) && !listed.contains(account), qPrintable(account));
-            listed << account;
-            for (const SubAccount& sub : chart.value(account)) {
-                QCOMPARE(sub.rubro, rubro);
-                subAccounts << sub.code;
-                ++frequency[sub.life];
-                lives << sub.code + u':' + QString::number(sub.life);
-            }
+        QTextDocument document;
+        document.setPlainText(QStringLiteral("previous"));
+        QCOMPARE(loadReferenceDocument(m_path, document), reason.isEmpty());
+        const QString text = document.toPlainText();
+        if (reason.isEmpty()) {
+            QCOMPARE(text, QStringLiteral("Capítulo uno"));
+            return;
         }
-        bool isNumber = false;
-        const int usual = cellText(rubros, row, 2).toInt(&isNumber);
-        QVERIFY2(isNumber, qPrintable(rubro));
-        for (auto it = frequency.cbegin(); it != frequency.cend(); ++it)
-            QVERIFY2(
-                it.value() <= frequency.value(usual),
-                qPrintable(QStringLiteral("%1: %2 años is more usual").arg(rubro).arg(it.key())));
-        const QString usualSuffix = u':' + QString::number(usual);
-        lives.removeIf([&](const QString& life) { return life.endsWith(usualSuffix); });
-        lives.sort();
-        QCOMPARE(namedLives(cellText(rubros, row, 3), subAccounts), lives);
+        QVERIFY2(text.startsWith(QStringLiteral("No se puede mostrar el documento de "
+                                                "referencias.")),
+                 qPrintable(text));
+        QVERIFY2(text.contains(reason), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Archivo: ") + QDir::toNativeSeparators(m_path)),
+                 qPrintable(text));
+        QVERIFY(!text.contains(QStringLiteral("previous")));
     }
-    listed.sort();
-    QCOMPARE(listed, chart.keys());
 
-    // The rubros said not to depreciate are those whose every sub-account has a life of 0.
-    QMap<QString, int> longestLife; // by rubro
-    for (const auto& subAccounts : chart)
-        for (const SubAccount& sub : subAccounts)
-            longestLife[sub.rubro] = std::max(longestLife.value(sub.rubro), sub.life);
-    static const QRegularExpression zeroLives(QStringLiteral("vida útil 0 \\(([^)]*)\\)"));
-    const auto match = zeroLives.match(document->toPlainText());
-    QStringList named =
-        match.captured(1).toUpper().split(QRegularExpression(QStringLiteral(", | Y ")));
-    named.sort();
-    QCOMPARE(named, longestLife.keys(0));
-}
+    void defaultDocumentOnlyWhereNoneIs()
+    {
+        const QString path = m_dir->filePath(QStringLiteral("nueva/carpeta/referencias.rtf"));
+        QVERIFY(ensureDefaultDocument(path));
+        QCOMPARE(fileBytes(path), defaultDocumentRtf());
+        QVERIFY(QFile::permissions(path) & QFileDevice::ReadOther);
+        // Nothing but the document is left in the folder.
+        QCOMPARE(QDir(QFileInfo(path).absolutePath())
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("referencias.rtf")});
+        // The clerk's own file stays, even one that is not RTF.
+        writeFile(path, "not even RTF");
+        QVERIFY(ensureDefaultDocument(path));
+        QCOMPARE(fileBytes(path), QByteArray("not even RTF"));
+    }
+
+    void defaultDocumentIsAGenuineReference()
+    {
+        const auto document = read(defaultDocumentRtf());
+        const QString text = document->toPlainText();
+        for (const char* expected :
+             {"Códigos de cuenta y de subcuenta", "cuatro cifras", "subcuenta 99",
+              "Rubros y vidas útiles", "línea recta", "El alta", "La baja", "P − R",
+              "Consulta de Amortizaciones", "\u2022\tla compra;"})
+            QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+
+        // The rubro table, a header row and a row for each rubro or group of its accounts; and
+        // the worked example. Both are ruled on every side of every cell.
+        const auto found = tables(*document);
+        QCOMPARE(found.size(), 2);
+        QTextTable* rubros = found.first();
+        QCOMPARE(rubros->columns(), 4);
+        QCOMPARE(cellText(rubros, 0, 0), QStringLiteral("Rubro"));
+        for (QTextTable* table : found) {
+            const QTextTableCellFormat last =
+                table->cellAt(table->rows() - 1, table->columns() - 1).format().toTableCellFormat();
+            QVERIFY(last.topBorder() > 0 && last.leftBorder() > 0 && last.bottomBorder() > 0 &&
+                    last.rightBorder() > 0);
+        }
+
+        // The worked example's table gives the calculator's figures.
+        QTextTable* example = found.at(1);
+        QStringList results;
+        for (int row = 1; row < example->rows(); ++row)
+            results << cellText(example, row, 0) + QStringLiteral(": ") + cellText(example, row, 2);
+        for (const char* expected :
+             {"Valor residual estimado: 1,00", "Valor amortizable: 999,00",
+              "Años transcurridos de uso: 5", "Cuota de amortización: 99,90", "Alícuota: 10,00 %",
+              "Amortización acumulada al cierre: 499,50",
+              "Valor residual al cierre del ejercicio: 499,50"})
+            QVERIFY2(results.contains(QString::fromUtf8(expected)), expected);
+
+        // Headings are bold and larger than the text.
+        const QTextCharFormat heading = formatOf(*document, QStringLiteral("4. Alta y baja"));
+        QCOMPARE(heading.fontWeight(), int(QFont::Bold));
+        QVERIFY(heading.fontPointSize() >
+                formatOf(*document, QStringLiteral("la compra")).fontPointSize());
+
+        // A list marker looks like the text of its item, even right after a heading.
+        static const QRegularExpression marker(QStringLiteral("^(\u2022|\\d\\.)\t"));
+        int markers = 0;
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+            if (!marker.match(block.text()).hasMatch())
+                continue;
+            ++markers;
+            QTextCursor cursor(block);
+            cursor.movePosition(QTextCursor::NextCharacter);
+            const QString markerFormat = describe(cursor.charFormat());
+            cursor.movePosition(QTextCursor::EndOfBlock);
+            QVERIFY2(markerFormat == describe(cursor.charFormat()), qPrintable(block.text()));
+        }
+        QCOMPARE(markers, 38);
+    }
+
+    // The rubro table gives, for the accounts of each row, the useful life that most of their
+    // sub-accounts have, and names every sub-account of the sample chart that has another one.
+    void defaultDocumentAgreesWithTheSampleChart()
+    {
+        const auto chart = sampleChart();
+        const auto document = read(defaultDocumentRtf());
+        QTextTable* rubros = tables(*document).first();
+        QStringList listed;
+        for (int row = 1; row < rubros->rows(); ++row) {
+            const QString rubro = cellText(rubros, row, 0);
+            const QStringList accounts = namedCodes(cellText(rubros, row, 1), chart.keys());
+            QVERIFY2(!accounts.isEmpty(), qPrintable(rubro));
+            QStringList subAccounts;
+            QMap<int, int> frequency; // of each useful life
+            QStringList lives;        // "1903-13:10"
+            for (const QString& account : accounts) {
+                QVERIFY2(chart.contains(account) && !listed.contains(account), qPrintable(account));
+                listed << account;
+                for (const SubAccount& sub : chart.value(account)) {
+                    QCOMPARE(sub.rubro, rubro);
+                    subAccounts << sub.code;
+                    ++frequency[sub.life];
+                    lives << sub.code + u':' + QString::number(sub.life);
+                }
+            }
+            bool isNumber = false;
+            const int usual = cellText(rubros, row, 2).toInt(&isNumber);
+            QVERIFY2(isNumber, qPrintable(rubro));
+            for (auto it = frequency.cbegin(); it != frequency.cend(); ++it)
+                QVERIFY2(it.value() <= frequency.value(usual),
+                         qPrintable(
+                             QStringLiteral("%1: %2 años is more usual").arg(rubro).arg(it.key())));
+            const QString usualSuffix = u':' + QString::number(usual);
+            lives.removeIf([&](const QString& life) { return life.endsWith(usualSuffix); });
+            lives.sort();
+            QCOMPARE(namedLives(cellText(rubros, row, 3), subAccounts), lives);
+        }
+        listed.sort();
+        QCOMPARE(listed, chart.keys());
+
+        // The rubros said not to depreciate are those whose every sub-account has a life of 0.
+        QMap<QString, int> longestLife; // by rubro
+        for (const auto& subAccounts : chart)
+            for (const SubAccount& sub : subAccounts)
+                longestLife[sub.rubro] = std::max(longestLife.value(sub.rubro), sub.life);
+        static const QRegularExpression zeroLives(QStringLiteral("vida útil 0 \\(([^)]*)\\)"));
+        const auto match = zeroLives.match(document->toPlainText());
+        QStringList named =
+            match.captured(1).toUpper().split(QRegularExpression(QStringLiteral(", | Y ")));
+        named.sort();
+        QCOMPARE(named, longestLife.keys(0));
+    }
+
+    void viewerLooksAsDesigned()
+    {
+        writeFile(m_path, "{\\rtf1 x}");
+        FrmReferencias window(m_path);
+        QCOMPARE(window.objectName(), QStringLiteral("FrmReferencias"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Referencias"));
+        QVERIFY(window.windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(window.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+        QCOMPARE(window.windowModality(), Qt::ApplicationModal);
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+        const QPoint offCentre = window.geometry().center() -
+                                 QGuiApplication::primaryScreen()->availableGeometry().center();
+        QVERIFY2(offCentre.manhattanLength() <= 2, qPrintable(QString::number(offCentre.x())));
+        QCOMPARE(window.cmdSalir->objectName(), QStringLiteral("cmdSalir"));
+        QCOMPARE(window.cmdSalir->text(), QStringLiteral("Cerrar"));
+        QCOMPARE(window.RichTextBox1->objectName(), QStringLiteral("RichTextBox1"));
+        QVERIFY(window.RichTextBox1->isReadOnly());
+        QVERIFY(!window.RichTextBox1->openLinks());
+    }
+
+    void closingAnnouncesOnceAndDiscardsTheWindow_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // null: no file at all
+        QTest::addColumn<QString>("reason");     // of the explanation shown instead of the document
+        QTest::addColumn<bool>("byCerrar");      // else as the window manager would
+        const QByteArray rtf = "{\\rtf1 x}";
+        QTest::newRow("Cerrar") << rtf << QString() << true;
+        QTest::newRow("window manager") << rtf << QString() << false;
+        QTest::newRow("missing file, explained") << QByteArray() << "El archivo no existe." << true;
+    }
+
+    void closingAnnouncesOnceAndDiscardsTheWindow()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        QFETCH(bool, byCerrar);
+        if (!content.isNull())
+            writeFile(m_path, content);
+        QPointer<FrmReferencias> window = openViewer();
+        const QString text = window->RichTextBox1->toPlainText();
+        if (!reason.isEmpty()) // and the file it is about
+            QVERIFY2(text.contains(reason) && text.contains(QDir::toNativeSeparators(m_path)),
+                     qPrintable(text));
+        QSignalSpy closed(window.data(), &FrmReferencias::cerrado);
+        bool hiddenWhenAnnounced = false;
+        connect(window.data(), &FrmReferencias::cerrado, this,
+                [&] { hiddenWhenAnnounced = !window->isVisible(); });
+        if (byCerrar)
+            QTest::mouseClick(window->cmdSalir, Qt::LeftButton);
+        else
+            window->close();
+        window->close();
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(hiddenWhenAnnounced);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(window.isNull()); // its content is discarded with it
+    }
+
+    void eachOpeningShowsTheFileFromItsStart()
+    {
+        writeFile(m_path, longDocument("Primera versi\\'f3n"));
+        QPointer<FrmReferencias> first = openViewer();
+        QVERIFY(first->RichTextBox1->toPlainText().startsWith(QStringLiteral("Primera versión\n")));
+        QVERIFY(first->RichTextBox1->toPlainText().endsWith(QStringLiteral("Párrafo 199")));
+        QScrollBar* scrollBar = first->RichTextBox1->verticalScrollBar();
+        QVERIFY(scrollBar->maximum() > 0);
+        QCOMPARE(scrollBar->value(), 0);
+        QCOMPARE(first->RichTextBox1->textCursor().position(), 0);
+        scrollBar->setValue(scrollBar->maximum());
+        first->cmdSalir->click();
+
+        writeFile(m_path, longDocument("Segunda versi\\'f3n"));
+        QPointer<FrmReferencias> second = openViewer();
+        QVERIFY(
+            second->RichTextBox1->toPlainText().startsWith(QStringLiteral("Segunda versión\n")));
+        QVERIFY(!second->RichTextBox1->toPlainText().contains(QStringLiteral("Primera")));
+        QCOMPARE(second->RichTextBox1->verticalScrollBar()->value(), 0);
+        second->close();
+    }
+};
 
 QTEST_MAIN(TestReferenceDocument)
 #include "tst_referencedocument.moc"
