@@ -95,8 +95,8 @@ QStringList storedRows(const QString& path, const QString& table, const QStringL
                            .arg(columns.join(QStringLiteral("\") || ' | ' || quote(\"")), table));
 }
 
-/// Checks that `database` holds the rows of the spec `table` (of text, memo, long and ole
-/// columns) as the import stores their values.
+/// Checks that `database` holds the rows of the spec `table` (of text, memo and long columns)
+/// as the import stores their values.
 void compareStored(const QString& database, const QJsonObject& table)
 {
     QStringList names;
@@ -108,16 +108,10 @@ void compareStored(const QString& database, const QJsonObject& table)
     QStringList rows;
     for (const QJsonValue& row : table[QStringLiteral("rows")].toArray()) {
         QStringList line;
-        for (int i = 0; i < int(types.size()); ++i) {
-            QByteArray bytes;
-            for (const QJsonValue& byte : row[i].toArray())
-                bytes.append(char(byte.toInt()));
+        for (int i = 0; i < int(types.size()); ++i)
             line.append(row[i].isNull()      ? QStringLiteral("NULL")
                         : types[i] == "long" ? QString::number(row[i].toInteger())
-                        : types[i] == "ole"
-                            ? "X'" + QString::fromLatin1(bytes.toHex().toUpper()) + "'"
-                            : "'" + row[i].toString().replace("'", "''") + "'");
-        }
+                                             : "'" + row[i].toString().replace("'", "''") + "'");
         rows.append(line.join(QStringLiteral(" | ")));
     }
     QCOMPARE(storedRows(database, table[QStringLiteral("name")].toString(), names), rows);
@@ -237,8 +231,11 @@ private Q_SLOTS:
         const QString database = m_home->filePath(QStringLiteral("cuentas.sqlite"));
         const QString longNote = QStringLiteral("Nota larga de la cuenta. ").repeated(200);
         QJsonArray photo;
-        for (int i = 0; i < 6000; ++i)
+        QByteArray photoBytes;
+        for (int i = 0; i < 6000; ++i) {
             photo.append((i * 7) % 256);
+            photoBytes.append(char(i * 7));
+        }
         const QJsonValue null;
         writeAccessFile(
             source, version,
@@ -284,9 +281,8 @@ private Q_SLOTS:
                          "'2000-01-01 12:00:00' | X'0001FF' | 'P-1'",
                          "NULL | 0 | NULL | NULL | NULL | NULL | NULL | NULL | NULL | NULL",
                          "'' | 0 | 0 | 0 | 0 | 0.0 | 0.0 | '1899-12-30 00:00:00' | X'' | ''"}));
-        compareStored(database,
-                      accessTable("Proveedores", "Foto:ole",
-                                  {QJsonArray{photo}, QJsonArray{null}, QJsonArray{QJsonArray()}}));
+        QCOMPARE(storedRows(database, "Proveedores", {"Foto"}),
+                 (QStringList{"X'" + photoBytes.toHex().toUpper() + "'", "NULL", "X''"}));
         QCOMPARE(storedRows(database, "tabla_sqlite_notas", {"Nota"}), QStringList{"'del motor'"});
 
         QVERIFY(summary.text().contains(
@@ -495,17 +491,14 @@ private Q_SLOTS:
         whole.close();
 
         prepararCarpetaDeDatos();
-        const QString summary = QString::fromUtf8(contents(importing::summaryPath()));
-        QCOMPARE(summary, importAccessDatabase(mdb, m_home->filePath("otra.sqlite")).text());
+        const QByteArray summary = contents(importing::summaryPath());
+        const ImportSummary hecho = importAccessDatabase(mdb, m_home->filePath("otra.sqlite"));
+        QCOMPARE(QString::fromUtf8(summary), hecho.text(-1));
         const QList<MessageBox::Shown> shown = MessageBox::takeShown();
         QCOMPARE(shown.size(), 1);
-        const QString lastOdd =
-            QStringLiteral("vemtaro, fila 30: VIDA_UTIL es «diez», que no es un número entero");
-        QVERIFY(summary.contains(lastOdd) && !shown[0].prompt.contains(lastOdd));
-        QVERIFY(shown[0].prompt.contains(QStringLiteral("… y 8 más")));
-        QVERIFY(shown[0].prompt.startsWith(summary.left(summary.indexOf("Para revisar"))));
-        QVERIFY(shown[0].prompt.endsWith(
-            QStringLiteral("\nEste resumen está también en «%1».").arg(importing::summaryPath())));
+        QCOMPARE(shown[0].prompt, hecho.text(15) + QStringLiteral("\nEste resumen está también en "
+                                                                  "«%1».")
+                                                       .arg(importing::summaryPath()));
         QCOMPARE(contents(mdb), before);
         QCOMPARE(query(db::databasePath(), "SELECT count(*) FROM vemtaro"), QStringList{"30"});
 
@@ -514,7 +507,7 @@ private Q_SLOTS:
         prepararCarpetaDeDatos();
         QCOMPARE(MessageBox::takeShown().size(), 0);
         QCOMPARE(query(db::databasePath(), "SELECT count(*) FROM vemtaro"), QStringList{"29"});
-        QCOMPARE(QString::fromUtf8(contents(importing::summaryPath())), summary);
+        QCOMPARE(contents(importing::summaryPath()), summary);
     }
 
     void theFirstStartsDialogAppearsOnlyForALongImport()
