@@ -149,6 +149,8 @@ private Q_SLOTS:
     void init()
     {
         m_home = std::make_unique<QTemporaryDir>();
+        m_source = m_home->filePath(QStringLiteral("anterior.mdb"));
+        m_database = m_home->filePath(QStringLiteral("cuentas.sqlite"));
         qputenv("XDG_DATA_HOME", m_home->path().toUtf8());
         QVERIFY(QDir().mkpath(db::dataFolder()));
         prepararAplicacion();
@@ -168,7 +170,6 @@ private Q_SLOTS:
     {
         QFETCH(QString, version);
         QFETCH(QString, format);
-        const QString database = m_home->filePath(QStringLiteral("cuentas.sqlite"));
         // A program stopped while it had a former file of that name open, and its log stayed:
         // it must not be applied to the new file.
         const QString former = m_home->filePath(QStringLiteral("anterior.sqlite"));
@@ -180,20 +181,20 @@ private Q_SLOTS:
                               "INSERT INTO vemtaro (CODIGO) VALUES ('viejo');",
                               nullptr, nullptr, nullptr),
                  SQLITE_OK);
-        QVERIFY(QFile::copy(former + "-wal", database + "-wal"));
-        QVERIFY(QFile::copy(former + "-shm", database + "-shm"));
+        QVERIFY(QFile::copy(former + "-wal", m_database + "-wal"));
+        QVERIFY(QFile::copy(former + "-shm", m_database + "-shm"));
         sqlite3_close(db);
 
         QList<importing::ImportProgress> told;
         const ImportSummary summary = importAccessDatabase(
-            fixturePath(version), database, [&told](const importing::ImportProgress& progress) {
+            fixturePath(version), m_database, [&told](const importing::ImportProgress& progress) {
                 told.append(progress);
                 return true;
             });
         for (const QJsonValue& table : QJsonDocument::fromJson(runJetFiles({"fixture-data"}))
                                            .object()[QStringLiteral("tables")]
                                            .toArray())
-            compareStored(database, table.toObject());
+            compareStored(m_database, table.toObject());
         QCOMPARE(summary.text(),
                  QStringLiteral("Se importó «%1», %2.\n\nFilas importadas por tabla:\n  vemtaro: "
                                 "500\n  extendido: 3000\n  CODIGO: 61\n  RUBRO: 21\n  vidaUtil: 5\n"
@@ -217,18 +218,11 @@ private Q_SLOTS:
         QCOMPARE(told.last().rows, 3587LL);
     }
 
-    void extrasKeptGapsCreatedOddValuesListed_data()
-    {
-        QTest::addColumn<QString>("version");
-        QTest::newRow("Jet 3") << "jet3";
-        QTest::newRow("Jet 4") << "jet4";
-    }
+    void extrasKeptGapsCreatedOddValuesListed_data() { fixturesArriveValueByValue_data(); }
 
     void extrasKeptGapsCreatedOddValuesListed()
     {
         QFETCH(QString, version);
-        const QString source = m_home->filePath(QStringLiteral("anterior.mdb"));
-        const QString database = m_home->filePath(QStringLiteral("cuentas.sqlite"));
         const QString longNote = QStringLiteral("Nota larga de la cuenta. ").repeated(200);
         QJsonArray photo;
         QByteArray photoBytes;
@@ -238,7 +232,7 @@ private Q_SLOTS:
         }
         const QJsonValue null;
         writeAccessFile(
-            source, version,
+            m_source, version,
             {accessTable(
                  "VEMTARO", "codigo:text Id:long Descripcion:text Vida_Util:text Notas:memo",
                  {QJsonArray{"101", 7, "SILLAS", "10", "primera"},
@@ -258,14 +252,14 @@ private Q_SLOTS:
              accessTable("Extendido", "Ord:long Codigo:text Clase:text Descripcion:text",
                          {QJsonArray{1, "E1", "Muebles", "SILLA"}})});
 
-        const ImportSummary summary = importAccessDatabase(source, database);
+        const ImportSummary summary = importAccessDatabase(m_source, m_database);
 
         // The design's fields first, in its order and spelling, the old file's extras after.
-        QCOMPARE(query(database, "SELECT group_concat(name, ' ') FROM (SELECT name FROM "
-                                 "pragma_table_info('vemtaro') ORDER BY cid)"),
+        QCOMPARE(query(m_database, "SELECT group_concat(name, ' ') FROM (SELECT name FROM "
+                                   "pragma_table_info('vemtaro') ORDER BY cid)"),
                  QStringList{"id CODIGO CLASE DESCRIPCION RUBRO VIDA_UTIL OBSERVACIONES "
                              "Id_anterior Notas"});
-        QCOMPARE(storedRows(database, "vemtaro",
+        QCOMPARE(storedRows(m_database, "vemtaro",
                             {"CODIGO", "CLASE", "DESCRIPCION", "VIDA_UTIL", "OBSERVACIONES",
                              "Id_anterior", "Notas"}),
                  QStringList({"'101' | NULL | 'SILLAS' | 10 | NULL | 7 | 'primera'",
@@ -274,16 +268,17 @@ private Q_SLOTS:
                               "'104' | NULL | 'MESAS' | NULL | NULL | 10 | '" + longNote + "'",
                               "'105' | NULL | 'ARCHIVOS' | 7.5 | NULL | 11 | 'x'"}));
         QCOMPARE(
-            storedRows(database, "Proveedores",
+            storedRows(m_database, "Proveedores",
                        {"Nombre", "Activo", "Nivel", "Saldo", "Cuenta", "Tasa", "Monto", "Alta",
                         "Firma", "id_anterior"}),
             QStringList({"'Ñandú S.A.' | 1 | 255 | -5 | 2147483647 | 1.5 | -2.25 | "
                          "'2000-01-01 12:00:00' | X'0001FF' | 'P-1'",
                          "NULL | 0 | NULL | NULL | NULL | NULL | NULL | NULL | NULL | NULL",
                          "'' | 0 | 0 | 0 | 0 | 0.0 | 0.0 | '1899-12-30 00:00:00' | X'' | ''"}));
-        QCOMPARE(storedRows(database, "Proveedores", {"Foto"}),
+        QCOMPARE(storedRows(m_database, "Proveedores", {"Foto"}),
                  (QStringList{"X'" + photoBytes.toHex().toUpper() + "'", "NULL", "X''"}));
-        QCOMPARE(storedRows(database, "tabla_sqlite_notas", {"Nota"}), QStringList{"'del motor'"});
+        QCOMPARE(storedRows(m_database, "tabla_sqlite_notas", {"Nota"}),
+                 QStringList{"'del motor'"});
 
         QVERIFY(summary.text().contains(
             "\nFilas importadas por tabla:\n  vemtaro: 5\n  extendido: 1\n  CODIGO: 2\n  RUBRO: 0\n"
@@ -292,29 +287,28 @@ private Q_SLOTS:
                                             "el campo «Notas» de la tabla «vemtaro»",
                                             "la tabla «Proveedores», con 3 filas",
                                             "la tabla «tabla_sqlite_notas», con 1 fila"}));
-        const auto creado = [](const char* campo) {
-            return QStringLiteral("el campo «%1» de la tabla «vemtaro» no estaba en el archivo; "
-                                  "se creó vacío")
-                .arg(QLatin1String(campo));
-        };
-        QCOMPARE(summary.toReview,
-                 QStringList({
-                     "el campo «Id» de la tabla «vemtaro» se guardó como «Id_anterior», porque "
-                     "«id» es la clave de cada fila",
-                     creado("CLASE"),
-                     creado("RUBRO"),
-                     creado("OBSERVACIONES"),
-                     "vemtaro, fila 2: VIDA_UTIL es «diez», que no es un número entero",
-                     "vemtaro, fila 3: VIDA_UTIL es «», que no es un número entero",
-                     "vemtaro, fila 5: VIDA_UTIL es «7.5», que no es un número entero",
-                     "el campo «id» de la tabla «Proveedores» se guardó como «id_anterior», "
-                     "porque «id» es la clave de cada fila",
-                     "la tabla «sqlite_notas» se guardó como «tabla_sqlite_notas», porque los "
-                     "nombres que empiezan por «sqlite_» son del motor de la base de datos",
-                     "CODIGO, fila 1: CODIGO es datos binarios, que no es un texto",
-                     "la tabla «RUBRO» no estaba en el archivo; se creó vacía",
-                     "la tabla «vidaUtil» no estaba en el archivo; se creó vacía",
-                 }));
+        QCOMPARE(
+            summary.toReview,
+            QStringList({
+                "el campo «Id» de la tabla «vemtaro» se guardó como «Id_anterior», porque "
+                "«id» es la clave de cada fila",
+                "el campo «CLASE» de la tabla «vemtaro» no estaba en el archivo; se creó "
+                "vacío",
+                "el campo «RUBRO» de la tabla «vemtaro» no estaba en el archivo; se creó "
+                "vacío",
+                "el campo «OBSERVACIONES» de la tabla «vemtaro» no estaba en el archivo; se creó "
+                "vacío",
+                "vemtaro, fila 2: VIDA_UTIL es «diez», que no es un número entero",
+                "vemtaro, fila 3: VIDA_UTIL es «», que no es un número entero",
+                "vemtaro, fila 5: VIDA_UTIL es «7.5», que no es un número entero",
+                "el campo «id» de la tabla «Proveedores» se guardó como «id_anterior», "
+                "porque «id» es la clave de cada fila",
+                "la tabla «sqlite_notas» se guardó como «tabla_sqlite_notas», porque los "
+                "nombres que empiezan por «sqlite_» son del motor de la base de datos",
+                "CODIGO, fila 1: CODIGO es datos binarios, que no es un texto",
+                "la tabla «RUBRO» no estaba en el archivo; se creó vacía",
+                "la tabla «vidaUtil» no estaba en el archivo; se creó vacía",
+            }));
         // The summary cuts a long review list, saying how much it left out.
         const QString shortText = summary.text(3);
         QVERIFY(shortText.contains(summary.toReview[2]));
@@ -348,16 +342,14 @@ private Q_SLOTS:
         QFETCH(QString, version);
         QFETCH(QStringList, options);
         QFETCH(QStringList, texts);
-        const QString source = m_home->filePath(QStringLiteral("anterior.mdb"));
-        const QString database = m_home->filePath(QStringLiteral("cuentas.sqlite"));
         QList<QJsonArray> rows;
         for (const QString& text : texts)
             rows.append(QJsonArray{text.left(255), text, QJsonValue()});
         const QJsonObject table =
             accessTable("vemtaro", "DESCRIPCION:text OBSERVACIONES:memo RUBRO:text", rows);
-        writeAccessFile(source, version, {table}, options);
-        importAccessDatabase(source, database);
-        compareStored(database, table);
+        writeAccessFile(m_source, version, {table}, options);
+        importAccessDatabase(m_source, m_database);
+        compareStored(m_database, table);
     }
 
     void failureLeavesNothingBehind_data()
@@ -427,23 +419,16 @@ private Q_SLOTS:
         QCOMPARE(contents(database), databaseBefore);
     }
 
-    void everyCutAtAPageFails_data()
-    {
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<int>("pageSize");
-        QTest::newRow("Jet 3") << "jet3" << 2048;
-        QTest::newRow("Jet 4") << "jet4" << 4096;
-    }
+    void everyCutAtAPageFails_data() { fixturesArriveValueByValue_data(); }
 
     // A file cut short at a page loses a table's rows, long texts, or the catalog: never may
     // the import go through without them.
     void everyCutAtAPageFails()
     {
         QFETCH(QString, version);
-        QFETCH(int, pageSize);
+        const int pageSize = version == "jet3" ? 2048 : 4096;
         const QString whole = m_home->filePath(QStringLiteral("entero.mdb"));
         const QString source = m_home->filePath(QStringLiteral("cortado.mdb"));
-        const QString database = m_home->filePath(QStringLiteral("cuentas.sqlite"));
         writeAccessFile(whole, version, twoTables());
         const qint64 pages = QFileInfo(whole).size() / pageSize;
         QVERIFY(pages > 10);
@@ -451,14 +436,14 @@ private Q_SLOTS:
             QFile::remove(source);
             QVERIFY(QFile::copy(whole, source));
             QVERIFY(QFile::resize(source, kept * pageSize));
-            const QString said = failure([&] { importAccessDatabase(source, database); });
+            const QString said = failure([&] { importAccessDatabase(source, m_database); });
             QVERIFY2(
                 said.contains(QStringLiteral("dañado o incompleto")),
                 qPrintable(QStringLiteral("%1 of %2 pages: %3").arg(kept).arg(pages).arg(said)));
-            QVERIFY(!QFile::exists(database));
+            QVERIFY(!QFile::exists(m_database));
         }
-        importAccessDatabase(whole, database);
-        compareStored(database, twoTables()[0].toObject());
+        importAccessDatabase(whole, m_database);
+        compareStored(m_database, twoTables()[0].toObject());
     }
 
     void theFirstStartImportsTheOfficeAccountsOnce()
@@ -575,6 +560,8 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;
+    QString m_source;   ///< an Access file a test writes
+    QString m_database; ///< the database a test imports into
 };
 
 QTEST_MAIN(TestImportacion)
