@@ -1,16 +1,31 @@
-// The window platform the forms are written against: key filters, change events, Enter and
-// the default button, and the message box seam.
+// The window platform the forms are written against: key filters, change events, Enter and the
+// default button, the message box seam, and the bound record source with its grid (pending
+// edits written on moves, failures reported without losing what the clerk typed).
+#include "db/Connection.h"
+#include "db/DataFolder.h"
+#include "db/DbError.h"
+#include "db/DefaultData.h"
 #include "platform/Controls.h"
+#include "platform/DataControl.h"
+#include "platform/DataGrid.h"
 #include "platform/Form.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QVBoxLayout>
+#include <sqlite3.h>
 
+using namespace vemtaro;
 using namespace vemtaro::platform;
 
 namespace {
+
+enum Column { Codigo, Clase, Descripcion, Rubro, VidaUtil }; // of the grid
 
 /// A form with two boxes, a multi-line box and two buttons; Enter turns into Tab when the
 /// default button is disabled, as the chart window does while editing.
@@ -20,22 +35,14 @@ public:
     {
         setKeyPreview(true);
         first = new TextBox(this);
-        first->setObjectName(QStringLiteral("first"));
         second = new TextBox(this);
-        second->setObjectName(QStringLiteral("second"));
         notes = new MultiLineTextBox(this);
         run = new CommandButton(QStringLiteral("&Run"), this);
         other = new CommandButton(QStringLiteral("&Other"), this);
         setDefaultButton(run);
-        setTabOrder(first, second);
-        setTabOrder(second, notes);
-        setTabOrder(notes, run);
-        setTabOrder(run, other);
-        int y = 0;
-        for (QWidget* control : std::initializer_list<QWidget*>{first, second, notes, run, other}) {
-            control->setGeometry(0, y, 200, 30);
-            y += 32;
-        }
+        auto* layout = new QVBoxLayout(this);
+        for (QWidget* control : std::initializer_list<QWidget*>{first, second, notes, run, other})
+            layout->addWidget(control);
     }
     TextBox* first;
     TextBox* second;
@@ -60,132 +67,166 @@ protected:
 class TestControls : public QObject {
     Q_OBJECT
 
+    /// `expression` over the fields of the account at `row` in the source's order.
+    QString stored(const char* expression, int row)
+    {
+        const QByteArray sql = QByteArray("SELECT ") + expression +
+                               " FROM vemtaro ORDER BY id LIMIT 1 OFFSET " +
+                               QByteArray::number(row);
+        sqlite3_stmt* stmt = nullptr;
+        QString result;
+        if (sqlite3_prepare_v2(m_db->handle(), sql.constData(), -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW)
+            result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        sqlite3_finalize(stmt);
+        return result;
+    }
+
+    /// Opens the database and shows the form; the record source and three boxes bound to it
+    /// come after, hidden.
+    void openForm()
+    {
+        m_db = db::Connection::open(db::databasePath());
+        m_form = std::make_unique<SampleForm>();
+        m_form->show();
+        QApplication::setActiveWindow(m_form.get());
+        [&] { QVERIFY(QTest::qWaitForWindowActive(m_form.get())); }();
+        m_source = new DataControl(*m_db, QStringLiteral("vemtaro"), m_form.get());
+        m_code = new TextBox(m_form.get());
+        m_description = new TextBox(m_form.get());
+        m_life = new TextBox(m_form.get());
+        m_source->bind(m_code, QStringLiteral("codigo"));
+        m_source->bind(m_description, QStringLiteral("Descripcion"));
+        m_source->bind(m_life, QStringLiteral("VIDA_UTIL"));
+    }
+
 private Q_SLOTS:
     void init()
     {
-        form = new SampleForm;
-        form->show();
-        QApplication::setActiveWindow(form);
-        QVERIFY(QTest::qWaitForWindowActive(form));
+        m_home = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_DATA_HOME", m_home->path().toUtf8());
+        db::ensureDefaultDatabase();
+        MessageBox::setRecording(true);
+        openForm();
     }
-    void cleanup() { delete form; }
+
+    void cleanup()
+    {
+        QLocale::setDefault(QLocale::system());
+        m_form.reset();
+        m_db.reset();
+        m_home.reset();
+    }
 
     void aSelectionMadeOnFocusSurvivesTheClickThatGaveIt()
     {
-        form->second->setText(QStringLiteral("mesa roble"));
-        form->second->GotFocus = [this] {
-            form->second->setSelStart(0);
-            form->second->setSelLength(form->second->text().size());
+        m_form->second->setText(QStringLiteral("mesa roble"));
+        m_form->second->GotFocus = [this] {
+            m_form->second->setSelStart(0);
+            m_form->second->setSelLength(m_form->second->text().size());
         };
-        form->first->setFocus();
-        QTest::mouseClick(form->second, Qt::LeftButton, {}, QPoint(5, 10));
-        QCOMPARE(form->second->selectedText(), QStringLiteral("mesa roble"));
-        QTest::keyClicks(form->second, QStringLiteral("silla"));
-        QCOMPARE(form->second->text(), QStringLiteral("silla"));
+        m_form->first->setFocus();
+        QTest::mouseClick(m_form->second, Qt::LeftButton, {}, QPoint(5, 10));
+        QCOMPARE(m_form->second->selectedText(), QStringLiteral("mesa roble"));
+        QTest::keyClicks(m_form->second, QStringLiteral("silla"));
+        QCOMPARE(m_form->second->text(), QStringLiteral("silla"));
         // Once it has the focus, a click places the caret as usual.
-        QTest::mouseClick(form->second, Qt::LeftButton, {}, QPoint(2, 10));
-        QTest::keyClicks(form->second, QStringLiteral("x"));
-        QCOMPARE(form->second->text(), QStringLiteral("xsilla"));
-        // A box without such a handler keeps the caret where the click put it.
-        form->first->setText(QStringLiteral("abc"));
-        QTest::mouseClick(form->first, Qt::LeftButton, {}, QPoint(2, 10));
-        QCOMPARE(form->first->selectedText(), QString());
+        QTest::mouseClick(m_form->second, Qt::LeftButton, {}, QPoint(2, 10));
+        QTest::keyClicks(m_form->second, QStringLiteral("x"));
+        QCOMPARE(m_form->second->text(), QStringLiteral("xsilla"));
     }
 
     void keyFilterDiscardsReplacesOrPasses()
     {
-        form->first->KeyPress = [](int& key) {
+        m_form->first->KeyPress = [](int& key) {
             if (key == 'x')
                 key = 0;
             else if (key >= 'a' && key <= 'z')
                 key -= 32;
         };
-        form->first->setFocus();
-        QTest::keyClicks(form->first, QStringLiteral("axb1"));
-        QCOMPARE(form->first->text(), QStringLiteral("AB1"));
-        QTest::keyClick(form->first, Qt::Key_Backspace);
-        QCOMPARE(form->first->text(), QStringLiteral("AB"));
+        m_form->first->setFocus();
+        QTest::keyClicks(m_form->first, QStringLiteral("axb1"));
+        QCOMPARE(m_form->first->text(), QStringLiteral("AB1"));
+        QTest::keyClick(m_form->first, Qt::Key_Backspace);
+        QCOMPARE(m_form->first->text(), QStringLiteral("AB"));
         // Keys that type no character never reach the filter.
         QList<int> seen;
-        form->first->KeyPress = [&](int& key) { seen << key; };
-        QTest::keyClick(form->first, Qt::Key_Left);
-        QTest::keyClick(form->first, Qt::Key_Delete);
-        QTest::keyClick(form->first, Qt::Key_Backspace);
+        m_form->first->KeyPress = [&](int& key) { seen << key; };
+        QTest::keyClick(m_form->first, Qt::Key_Left);
+        QTest::keyClick(m_form->first, Qt::Key_Delete);
+        QTest::keyClick(m_form->first, Qt::Key_Backspace);
         QCOMPARE(seen, QList<int>{8});
         // The window saw every character before the box did.
-        QCOMPARE(form->previewed.mid(0, 4), (QList<int>{'a', 'x', 'b', '1'}));
+        QCOMPARE(m_form->previewed.mid(0, 4), (QList<int>{'a', 'x', 'b', '1'}));
     }
 
     void changeRunsSynchronouslyAndOnlyOnARealChange()
     {
         int changes = 0;
-        form->first->Change = [&] {
+        m_form->first->Change = [&] {
             ++changes;
-            form->first->setText(form->first->text().toUpper());
+            m_form->first->setText(m_form->first->text().toUpper());
         };
-        form->first->setText(QStringLiteral("mesa"));
-        QCOMPARE(form->first->text(), QStringLiteral("MESA"));
+        m_form->first->setText(QStringLiteral("mesa"));
+        QCOMPARE(m_form->first->text(), QStringLiteral("MESA"));
         QCOMPARE(changes, 2); // the handler's own upper-casing, then nothing more
-        form->first->setText(QStringLiteral("MESA"));
+        m_form->first->setText(QStringLiteral("MESA"));
         QCOMPARE(changes, 2);
         // Text set by code shows from its start, unless the handler put the caret elsewhere.
-        QCOMPARE(form->first->selStart(), 0);
-        form->second->Change = [&] { form->second->setSelStart(form->second->text().size()); };
-        form->second->setText(QStringLiteral("roble"));
-        QCOMPARE(form->second->selStart(), 5);
+        QCOMPARE(m_form->first->selStart(), 0);
+        m_form->second->Change = [&] {
+            m_form->second->setSelStart(m_form->second->text().size());
+        };
+        m_form->second->setText(QStringLiteral("roble"));
+        QCOMPARE(m_form->second->selStart(), 5);
 
         int notesChanges = 0;
-        form->notes->Change = [&] { ++notesChanges; };
-        form->notes->setText(QStringLiteral("una\nlínea"));
-        form->notes->setText(QStringLiteral("una\nlínea"));
+        m_form->notes->Change = [&] { ++notesChanges; };
+        m_form->notes->setText(QStringLiteral("una\nlínea"));
+        m_form->notes->setText(QStringLiteral("una\nlínea"));
         QCOMPARE(notesChanges, 1);
     }
 
-    void enterPressesTheDefaultButtonOrTheFocusedOne()
+    void enterPressesTheDefaultButtonOrTheFocusedOneOrBecomesTab()
     {
-        QSignalSpy run(form->run, &QPushButton::clicked);
-        QSignalSpy other(form->other, &QPushButton::clicked);
-        form->first->setFocus();
-        QTest::keyClick(form->first, Qt::Key_Return);
+        QSignalSpy run(m_form->run, &QPushButton::clicked);
+        QSignalSpy other(m_form->other, &QPushButton::clicked);
+        m_form->first->setFocus();
+        QTest::keyClick(m_form->first, Qt::Key_Return);
         QCOMPARE(run.count(), 1);
-        QVERIFY(form->previewed.isEmpty()); // the default button took it
-
-        form->other->setFocus();
-        QTest::keyClick(form->other, Qt::Key_Enter);
+        QVERIFY(m_form->previewed.isEmpty()); // the default button took it
+        m_form->other->setFocus();
+        QTest::keyClick(m_form->other, Qt::Key_Enter);
         QCOMPARE(other.count(), 1);
         QCOMPARE(run.count(), 1);
-    }
 
-    void enterBecomesTabWithoutADefaultButton()
-    {
-        form->run->setEnabled(false);
-        form->first->setFocus();
-        QTest::keyClick(form->first, Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), form->second);
-        QCOMPARE(form->previewed, QList<int>{13});
-
-        form->notes->setFocus();
-        QTest::keyClick(form->notes, Qt::Key_Return);
-        QCOMPARE(form->notes->text(), QString());
-        QCOMPARE(QApplication::focusWidget(), form->other); // the disabled button is skipped
+        // Without a default button the window's preview turns it into Tab.
+        m_form->run->setEnabled(false);
+        m_form->first->setFocus();
+        QTest::keyClick(m_form->first, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), m_form->second);
+        QCOMPARE(m_form->previewed, QList<int>{13});
+        m_form->notes->setFocus();
+        QTest::keyClick(m_form->notes, Qt::Key_Return);
+        QCOMPARE(m_form->notes->text(), QString());
+        QCOMPARE(QApplication::focusWidget(), m_form->other); // the disabled button is skipped
     }
 
     void bulkEnablingReachesOneKind()
     {
-        form->setEnabledOfKind<TextControl>(false);
-        QVERIFY(!form->first->isEnabled() && !form->second->isEnabled() &&
-                !form->notes->isEnabled());
-        QVERIFY(form->run->isEnabled() && form->other->isEnabled());
-        form->setEnabledOfKind<CommandButton>(false);
-        QVERIFY(!form->run->isEnabled() && !form->other->isEnabled());
-        form->setEnabledOfKind<TextControl>(true);
-        QVERIFY(form->notes->isEnabled());
-        QVERIFY(!form->run->isEnabled());
+        m_form->setEnabledOfKind<TextControl>(false);
+        QVERIFY(!m_form->first->isEnabled() && !m_form->second->isEnabled() &&
+                !m_form->notes->isEnabled());
+        QVERIFY(m_form->run->isEnabled() && m_form->other->isEnabled());
+        m_form->setEnabledOfKind<CommandButton>(false);
+        QVERIFY(!m_form->run->isEnabled() && !m_form->other->isEnabled());
+        m_form->setEnabledOfKind<TextControl>(true);
+        QVERIFY(m_form->notes->isEnabled());
+        QVERIFY(!m_form->run->isEnabled());
     }
 
     void messageBoxSeamRecordsAndAnswers()
     {
-        MessageBox::setRecording(true);
         MessageBox::setNextAnswer(vbCancel);
         QCOMPARE(MessageBox::show(QStringLiteral("¿Seguro?"), vbOKCancel | vbQuestion,
                                   QStringLiteral("Alerta!!!")),
@@ -197,11 +238,302 @@ private Q_SLOTS:
         QCOMPARE(shown[0].title, QStringLiteral("Alerta!!!"));
         QCOMPARE(shown[1].title, QStringLiteral("vemtaro"));
         QVERIFY(MessageBox::takeShown().isEmpty());
-        MessageBox::setRecording(false);
+    }
+
+    void boundBoxesFollowTheCurrentRecord()
+    {
+        QCOMPARE(m_code->text(), stored("CODIGO", 0));
+        QSignalSpy reposition(m_source, &DataControl::Reposition);
+        const int last = m_source->recordset().recordCount() - 1;
+        m_source->moveLast();
+        QCOMPARE(m_description->text(), stored("DESCRIPCION", last));
+        m_source->addNew();
+        QCOMPARE(m_code->text() + m_description->text() + m_life->text(), QString());
+        m_source->updateControls();
+        QCOMPARE(m_description->text(), stored("DESCRIPCION", last));
+        QCOMPARE(reposition.count(), 1);
+
+        // The navigation bar's buttons move too, and its arrows stop at the ends.
+        const auto press = [this](const char* name) {
+            m_source->findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
+        };
+        const std::pair<const char*, int> moves[] = {{"cmdPrimero", 0},   {"cmdSiguiente", 1},
+                                                     {"cmdAnterior", 0},  {"cmdAnterior", 0},
+                                                     {"cmdUltimo", last}, {"cmdSiguiente", last}};
+        for (const auto& [button, position] : moves) {
+            press(button);
+            QCOMPARE(m_source->recordset().absolutePosition(), position);
+        }
+
+        // On an empty result they move nothing and say nothing.
+        m_source->setRecordSource(
+            QStringLiteral("SELECT * FROM vemtaro WHERE codigo LIKE 'no hay'"));
+        m_source->refresh();
+        m_source->setCaption(QStringLiteral("No hay entradas de registros"));
+        reposition.clear();
+        QSignalSpy failed(m_source, &DataControl::moveFailed);
+        for (const char* arrow : {"cmdPrimero", "cmdAnterior", "cmdSiguiente", "cmdUltimo"})
+            press(arrow);
+        QCOMPARE(reposition.count() + failed.count(), 0);
+        QCOMPARE(m_source->recordset().absolutePosition(), -1);
+        QCOMPARE(m_source->caption(), QStringLiteral("No hay entradas de registros"));
+        QVERIFY(m_code->text().isEmpty());
+        QVERIFY(MessageBox::takeShown().isEmpty());
+    }
+
+    // Every value is checked before any goes in: one bad value saves nothing and loses no typing.
+    void everyEditedBoxIsSavedOrNoneIs()
+    {
+        const char* const fields = "CODIGO || '|' || DESCRIPCION || '|' || VIDA_UTIL";
+        const QString before = stored(fields, 2);
+        m_source->moveTo(2);
+        m_source->edit();
+        m_code->setText(QStringLiteral("9999"));
+        m_description->setText(QStringLiteral("ESCRITORIO DE ROBLE"));
+        m_life->setText(QStringLiteral("diez"));
+        QVERIFY_THROWS_EXCEPTION(db::DbError, m_source->update());
+        QCOMPARE(stored(fields, 2), before);
+        QCOMPARE(m_code->text() + '|' + m_description->text() + '|' + m_life->text(),
+                 QStringLiteral("9999|ESCRITORIO DE ROBLE|diez"));
+        m_life->setText(QStringLiteral("12"));
+        m_source->update();
+        QCOMPARE(stored(fields, 2), QStringLiteral("9999|ESCRITORIO DE ROBLE|12"));
+        QCOMPARE(m_description->text(), QStringLiteral("ESCRITORIO DE ROBLE"));
+    }
+
+    void theClerksOwnRecordHoldsTheSourceStillUntilSavedOrCancelled()
+    {
+        const int before = m_source->recordset().recordCount();
+        m_source->moveTo(4);
+        m_source->addNew();
+        QVERIFY(m_source->newRecordIsBlank());
+        m_code->setText(QStringLiteral("4321"));
+        m_description->setText(QStringLiteral("SILLA GIRATORIA"));
+        QVERIFY(!m_source->newRecordIsBlank());
+        // Neither a move nor a refresh may write or drop it behind the clerk's back.
+        QVERIFY_THROWS_EXCEPTION(db::DbError, m_source->moveFirst());
+        QVERIFY_THROWS_EXCEPTION(db::DbError, m_source->moveTo(1));
+        QVERIFY_THROWS_EXCEPTION(db::DbError, m_source->refresh());
+        QSignalSpy refused(m_source, &DataControl::moveFailed);
+        m_source->findChild<QAbstractButton*>(QStringLiteral("cmdSiguiente"))->click();
+        QCOMPARE(refused.count(), 1);
+        QCOMPARE(m_code->text(), QStringLiteral("4321"));
+        QCOMPARE(m_description->text(), QStringLiteral("SILLA GIRATORIA"));
+        QCOMPARE(m_source->recordset().recordCount(), before);
+        QVERIFY(m_source->pendingAddOrEdit());
+        m_source->update();
+        QCOMPARE(m_source->recordset().recordCount(), before + 1);
+        QCOMPARE(stored("CODIGO || DESCRIPCION", before), QStringLiteral("4321SILLA GIRATORIA"));
+        m_source->moveFirst();
+
+        // The same for an edit, until it is cancelled; settled, the source moves again.
+        m_source->edit();
+        m_life->setText(QStringLiteral("77"));
+        QVERIFY_THROWS_EXCEPTION(db::DbError, m_source->moveLast());
+        m_source->updateControls();
+        m_source->moveLast();
+        QCOMPARE(m_code->text(), QStringLiteral("4321"));
+
+        // A change put straight into the record set (as the grid does) is written by a move
+        // and by a refresh, as before.
+        m_source->recordset().setValue(m_source->recordset().fieldIndex(QStringLiteral("CLASE")),
+                                       QStringLiteral("88"));
+        m_source->refresh();
+        QCOMPARE(stored("CLASE", before), QStringLiteral("88"));
+    }
+
+    // Under es_AR, as the calculator reads them: "1.000" is one thousand, "2,5" two and a half,
+    // "2.5" and "1.00" are misgrouped and refused; numbers come back without groups. A cell
+    // follows the record source, and its edit is written when another row becomes current.
+    void numbersAreReadAndShownTheRegionalWay()
+    {
+        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Argentina));
+        DataGrid* grid = showGrid();
+        const auto cell = [grid] { return grid->model()->index(2, VidaUtil).data().toString(); };
+        const char* const life = "typeof(VIDA_UTIL) || ' ' || VIDA_UTIL";
+        const QString misgrouped = QStringLiteral("«%1» no es un número válido para el campo "
+                                                  "VIDA_UTIL: escriba, por ejemplo, 12 o 2,5.");
+        m_source->moveTo(2);
+        QCOMPARE(grid->currentIndex().row(), 2);
+        for (const auto& [typed, kept, shown] :
+             {std::tuple("1.000", "integer 1000", "1000"), std::tuple("2,5", "real 2.5", "2,5"),
+              std::tuple("2.5", "real 2.5", "2,5")}) {
+            m_source->edit();
+            m_life->setText(QString::fromUtf8(typed));
+            try {
+                m_source->update();
+            } catch (const db::DbError& error) {
+                QCOMPARE(error.description(), misgrouped.arg(typed));
+                m_source->updateControls();
+            }
+            QCOMPARE(stored(life, 2), QString::fromUtf8(kept));
+            QCOMPARE(m_life->text() + cell(), QString::fromUtf8(shown).repeated(2));
+        }
+
+        // A cell is edited in a text box that starts from what the cell shows.
+        QCOMPARE(typeIntoCell(grid, 2, VidaUtil, QStringLiteral("1.500")), QStringLiteral("2,5"));
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(stored(life, 2), QStringLiteral("integer 1500"));
+        QCOMPARE(cell(), QStringLiteral("1500"));
+        typeIntoCell(grid, 2, VidaUtil, QStringLiteral("1.00"));
+        QCOMPARE(toldOnce(), QStringLiteral("Error: ") + misgrouped.arg("1.00"));
+        QCOMPARE(m_source->recordset().editMode(), db::RecordSet::EditMode::None);
+        QCOMPARE(cell(), QStringLiteral("1500"));
+        QCOMPARE(m_source->recordset().absolutePosition(), 2);
+    }
+
+    // A cell edit the database refuses when the row is left: one message, the grid, the
+    // record and the boxes stay together on the edited row, which shows what is stored, and
+    // the next move goes. Escape abandons a pending cell edit. Enter in an open cell editor
+    // ends the cell's edit, where it stays; elsewhere it presses the default button as before.
+    void aRefusedCellEditDoesNotTrapTheClerk()
+    {
+        QSignalSpy run(m_form->run, &QPushButton::clicked);
+        QCOMPARE(sqlite3_exec(m_db->handle(),
+                              "CREATE TEMP TRIGGER cerrada BEFORE UPDATE ON main.vemtaro WHEN "
+                              "NEW.CODIGO = 'CERRADA' BEGIN SELECT RAISE(ABORT, 'Cuenta "
+                              "cerrada'); END",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        DataGrid* grid = showGrid();
+        const auto cell = [grid](int row, int column) {
+            return grid->model()->index(row, column).data().toString();
+        };
+        const auto click = [grid](int row) {
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              grid->visualRect(grid->model()->index(row, 0)).center());
+        };
+        m_source->moveTo(3);
+        const QString code = m_code->text();
+        QCOMPARE(typeIntoCell(grid, 3, Codigo, QStringLiteral("CERRADA")), code);
+        QCOMPARE(m_code->text(), QStringLiteral("CERRADA"));
+        click(6);
+        QCOMPARE(toldOnce(), QStringLiteral("Error: Cuenta cerrada. Se descartó el cambio."));
+        QCOMPARE(m_source->recordset().absolutePosition(), 3);
+        QCOMPARE(grid->currentIndex().row(), 3);
+        for (const QModelIndex& selected : grid->selectionModel()->selectedIndexes())
+            QCOMPARE(selected.row(), 3);
+        QCOMPARE(cell(3, Codigo) + '|' + m_code->text(), code + '|' + code);
+        click(6);
+        QCOMPARE(m_source->recordset().absolutePosition(), 6);
+
+        const QString description = cell(6, Descripcion);
+        typeIntoCell(grid, 6, Descripcion, QStringLiteral("MESA NUEVA"));
+        QCOMPARE(grid->currentIndex(), grid->model()->index(6, Descripcion));
+        QCOMPARE(cell(6, Descripcion) + '|' + m_description->text(),
+                 QStringLiteral("MESA NUEVA|MESA NUEVA"));
+        QTest::keyClick(grid, Qt::Key_Escape);
+        QCOMPARE(m_source->recordset().editMode(), db::RecordSet::EditMode::None);
+        QCOMPARE(cell(6, Descripcion), description);
+        QCOMPARE(m_description->text(), description);
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(stored("DESCRIPCION", 6), description);
+        QCOMPARE(toldOnce(), QStringLiteral("<0 boxes>"));
+        QCOMPARE(run.count(), 0);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(run.count(), 1);
+    }
+
+    // Nobody may write the file: the bar says so beside its caption, a cell edit is refused
+    // with the reason before it starts, and so is an edit of the record.
+    void aReadOnlyDatabaseSaysSo()
+    {
+        QVERIFY(!m_source->findChild<QLabel*>(QStringLiteral("lblSoloLectura")));
+        m_form.reset();
+        m_db.reset();
+        QFile::setPermissions(db::databasePath(),
+                              QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        openForm();
+        const auto* tag = m_source->findChild<QLabel*>(QStringLiteral("lblSoloLectura"));
+        QVERIFY(tag && tag->isVisibleTo(m_source));
+        QCOMPARE(tag->text(), QStringLiteral("Solo lectura"));
+        const QString reason =
+            QStringLiteral("La base de datos «%1» se abrió solo para lectura: el "
+                           "archivo es de solo lectura.")
+                .arg(db::databasePath());
+        QVERIFY2(tag->toolTip().startsWith(reason), qPrintable(tag->toolTip()));
+        QCOMPARE(m_source->caption(), QStringLiteral("Data1"));
+
+        DataGrid* grid = showGrid();
+        grid->setCurrentIndex(grid->model()->index(1, Descripcion));
+        QTest::keyClick(grid, Qt::Key_A);
+        QCOMPARE(toldOnce(), QStringLiteral("Error: No se pueden guardar cambios. ") + reason);
+        QCOMPARE(QApplication::focusWidget(), grid);
+        QCOMPARE(m_source->recordset().editMode(), db::RecordSet::EditMode::None);
+        QVERIFY_THROWS_EXCEPTION(db::DbError, m_source->edit());
+    }
+
+    // A value the record set could not read is told once the paint or move that met it is
+    // over, not in the middle of it.
+    void aReadFailureIsToldAfterwards()
+    {
+        Q_EMIT m_source->recordset().readFailed(QStringLiteral("La base de datos parece dañada."));
+        QVERIFY(MessageBox::takeShown().isEmpty());
+        QCOMPARE(toldOnce(), QStringLiteral("Error: La base de datos parece dañada."));
+    }
+
+    void cellFontChangesAloneWhenZooming()
+    {
+        m_form->setFont(QFont(QStringLiteral("Liberation Sans"), 20));
+        auto* grid = new DataGrid(*m_source, m_form.get());
+        grid->setFont(QFont(QStringLiteral("Liberation Sans"), 8));
+        const qreal header = grid->horizontalHeader()->font().pointSizeF();
+        // Rows are as high as the cells' type needs, not the window's.
+        const auto rowFitsCells = [grid] {
+            const int cells = grid->fontMetrics().height();
+            return grid->rowHeight(0) >= cells && grid->rowHeight(0) < cells * 3 / 2;
+        };
+        QVERIFY(rowFitsCells());
+        grid->setFontSize(13);
+        QCOMPARE(grid->fontSize(), 13.0);
+        QVERIFY(rowFitsCells());
+        QCOMPARE(grid->horizontalHeader()->font().pointSizeF(), header);
     }
 
 private:
-    SampleForm* form = nullptr;
+    // The one message box shown once pending events are handled, or how many there were.
+    static QString toldOnce()
+    {
+        QCoreApplication::processEvents();
+        const auto shown = MessageBox::takeShown();
+        return shown.size() == 1 ? shown[0].prompt : QStringLiteral("<%1 boxes>").arg(shown.size());
+    }
+
+    /// A grid over the record source, on top of the form's controls, with the focus.
+    DataGrid* showGrid()
+    {
+        auto* grid = new DataGrid(*m_source, m_form.get());
+        grid->setGeometry(0, 0, 600, 300);
+        m_form->resize(600, 300);
+        grid->show();
+        grid->setFocus();
+        return grid;
+    }
+
+    // Opens the editor of a cell with F2, types `text` over what it shows and presses Enter;
+    // returns what the editor showed first. A refusal is reported after this returns.
+    QString typeIntoCell(DataGrid* grid, int row, int column, const QString& text)
+    {
+        grid->setCurrentIndex(grid->model()->index(row, column));
+        QTest::keyClick(grid, Qt::Key_F2);
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        if (!editor)
+            return QStringLiteral("<no text editor>");
+        const QString shown = editor->text();
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the editor commits once the key is handled
+        return shown;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<db::Connection> m_db;
+    std::unique_ptr<SampleForm> m_form;
+    DataControl* m_source = nullptr;
+    TextBox* m_code = nullptr;
+    TextBox* m_description = nullptr;
+    TextBox* m_life = nullptr;
 };
 
 QTEST_MAIN(TestControls)
