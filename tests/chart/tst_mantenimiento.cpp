@@ -175,33 +175,6 @@ private Q_SLOTS:
         QVERIFY(!w->Datarubro2->isVisible());
     }
 
-    void browsingAndUntouchedDescriptionsWriteNothing()
-    {
-        FrmConsulVemtaro* w = abrir();
-        // A stored lower-case description is shown in upper case, from its start. Browsing
-        // through the grid, the navigation bar and back writes nothing.
-        clicEnFila(w, 1);
-        QCOMPARE(w->txtDescr->text(), u"MESA DE LUZ"_s);
-        QCOMPARE(w->txtDescr->cursorPosition(), 0);
-        clicEnFila(w, 4);
-        for (const char* boton : {"cmdPrimero", "cmdSiguiente", "cmdSiguiente"})
-            w->dcdatos->findChild<QAbstractButton*>(QLatin1String(boton))->click();
-        QCOMPARE(guardado(u"DESCRIPCION"_s, u"120"_s), u"mesa de luz"_s);
-
-        // Editing other fields of it leaves the description as stored.
-        clicEnFila(w, 1);
-        pulsar(w->cmdEdicion);
-        escribir(w->Text2, u"8"_s);
-        escribir(w->txtSubcuenta, u"021"_s);
-        pulsar(w->cmdSalvar);
-        QCOMPARE(guardado(u"CLASE || DESCRIPCION || VIDA_UTIL || OBSERVACIONES"_s, u"120"_s),
-                 u"021mesa de luz8con cajón"_s);
-        // The edited account stays current, and the grid shows it as saved.
-        QCOMPARE(w->dcdatos->caption(), u"Registro:2 de 5"_s);
-        QCOMPARE(w->dbgResultados->model()->index(1, 4).data().toString(), u"8"_s);
-        QCOMPARE(guardado(u"OBSERVACIONES IS NULL"_s, u"112"_s), u"1"_s);
-    }
-
     void aPendingRecordSurvivesRefusedMovesAndFailingSaves_data()
     {
         QTest::addColumn<bool>("nuevo");
@@ -233,17 +206,19 @@ private Q_SLOTS:
                 elegir(opcion);
             QCoreApplication::processEvents(); // the grid tells a refused move after the click
         };
+        // A stored lower-case description is shown in upper case, from its start.
         clicEnFila(w, 1);
+        QCOMPARE(w->txtDescr->text(), u"MESA DE LUZ"_s);
+        QCOMPARE(w->txtDescr->cursorPosition(), 0);
         pulsar(nuevo ? w->CmdNuevo : w->cmdEdicion);
         const int actual = nuevo ? cuentas - 1 : 1;
         const QString caption = u"Registro:%1 de 5"_s.arg(actual + 1);
         QCOMPARE(w->dcdatos->caption(), caption);
+        // The description is left as it is.
         escribir(w->txtCuenta, u"880"_s);
-        escribir(w->txtDescr, u"perchero"_s);
         escribir(w->Text2, u"diez"_s);
         w->txtObserv->setPlainText(u"otra"_s);
         const QStringList escrita = editor(w);
-        QCOMPARE(escrita[2], u"PERCHERO"_s);
 
         mover(w->findChild<QRadioButton*>(accion));
         const auto shown = MessageBox::takeShown();
@@ -268,7 +243,7 @@ private Q_SLOTS:
                 QCOMPARE(box.style, int(platform::vbOKOnly));
                 QCOMPARE(box.title, MessageBox::applicationTitle());
             }
-            comprobarEditando(w, false);
+            comprobarEditando(w);
             QCOMPARE(editor(w), escrita);
         }
         QCOMPARE(guardadas(), cuentas);
@@ -289,10 +264,17 @@ private Q_SLOTS:
             escribir(w->Text2, u"10"_s);
             pulsar(w->cmdSalvar);
             comprobarNavegando(w);
+            // The saved account is current, as the grid shows it; a new one is the last.
+            QCOMPARE(filaActual(w), nuevo ? cuentas : actual);
+            QCOMPARE(w->dbgResultados->model()->index(filaActual(w), 4).data().toString(), u"10"_s);
         }
         QCOMPARE(MessageBox::takeShown().size(), 0);
-        QCOMPARE(guardado(u"DESCRIPCION || VIDA_UTIL || OBSERVACIONES"_s, u"880"_s),
-                 cancela ? QString() : u"PERCHERO10otra"_s);
+        // An untouched description is saved as it was stored, not as shown.
+        QCOMPARE(
+            guardado(u"ifnull(DESCRIPCION, '') || '|' || VIDA_UTIL || OBSERVACIONES"_s, u"880"_s),
+            cancela ? QString()
+            : nuevo ? u"|10otra"_s
+                    : u"mesa de luz|10otra"_s);
         QCOMPARE(guardadas(), cuentas + (nuevo && !cancela ? 1 : 0));
         QCOMPARE(guardado(u"count(*)"_s, u"120"_s), QString::number(nuevo || cancela ? 1 : 0));
         QCOMPARE(w->dbgResultados->model()->rowCount(), guardadas());
@@ -300,6 +282,10 @@ private Q_SLOTS:
         mover(w->OptDesc->isChecked() ? w->optCod : w->OptDesc);
         QCOMPARE(MessageBox::takeShown().size(), 0);
         QCOMPARE(filaActual(w), accion == "grid"_L1 ? 3 : 0);
+        // Browsing writes nothing: a description keeps its case, a null stays null.
+        QCOMPARE(guardado(u"DESCRIPCION"_s, nuevo || cancela ? u"120"_s : u"880"_s),
+                 u"mesa de luz"_s);
+        QCOMPARE(guardado(u"OBSERVACIONES IS NULL"_s, u"112"_s), u"1"_s);
     }
 
     void deleteAsksThenMakesTheNextRecordCurrent_data()
