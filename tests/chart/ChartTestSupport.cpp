@@ -38,15 +38,24 @@ ChartTestSupport::~ChartTestSupport()
     procesarCierres();
 }
 
-vemtaro::FrmConsulVemtaro* ChartTestSupport::abrirCuadro()
+namespace {
+
+/// Makes `window` the active window, as the clerk's click would, and returns it.
+template <class Window> Window* activar(Window* window)
 {
-    auto* window = vemtaro::mostrarFrmConsulVemtaro();
     if (window) {
         QApplication::setActiveWindow(window);
         if (!QTest::qWaitForWindowActive(window))
-            qWarning("the chart window did not become active");
+            qWarning("%s did not become active", qPrintable(window->objectName()));
     }
     return window;
+}
+
+} // namespace
+
+vemtaro::FrmConsulVemtaro* ChartTestSupport::abrirCuadro()
+{
+    return activar(vemtaro::mostrarFrmConsulVemtaro());
 }
 
 vemtaro::FrmConsulExt* ChartTestSupport::abrirExtendida()
@@ -56,13 +65,7 @@ vemtaro::FrmConsulExt* ChartTestSupport::abrirExtendida()
         return nullptr;
     QTest::mouseClick(cuadro->cmdBuscAv, Qt::LeftButton);
     procesarCierres();
-    vemtaro::FrmConsulExt* window = vemtaro::frmConsulExtCargada();
-    if (window) {
-        QApplication::setActiveWindow(window);
-        if (!QTest::qWaitForWindowActive(window))
-            qWarning("the extended search window did not become active");
-    }
-    return window;
+    return activar(vemtaro::frmConsulExtCargada());
 }
 
 void ChartTestSupport::procesarCierres()
@@ -223,6 +226,61 @@ void comprobarUnSoloError()
     QVERIFY(shown[0].prompt.size() > 12);
     QCOMPARE(shown[0].style, int(vemtaro::platform::vbOKOnly));
     QCOMPARE(shown[0].title, MessageBox::applicationTitle());
+}
+
+namespace {
+
+template <class Property>
+QStringList controlesQue(const QWidget* ventana, const QStringList& nombres, Property property)
+{
+    QStringList cumplen;
+    for (const QString& nombre : nombres) {
+        const auto* control = ventana->findChild<QWidget*>(nombre);
+        if (!control)
+            qWarning("no control named %s", qPrintable(nombre));
+        else if ((control->*property)())
+            cumplen << nombre;
+    }
+    return cumplen;
+}
+
+} // namespace
+
+QStringList controlesHabilitados(const QWidget* ventana, const QStringList& nombres)
+{
+    return controlesQue(ventana, nombres, &QWidget::isEnabled);
+}
+
+QStringList controlesVisibles(const QWidget* ventana, const QStringList& nombres)
+{
+    return controlesQue(ventana, nombres, &QWidget::isVisible);
+}
+
+void comprobarNavegando(const QWidget* cuadro)
+{
+    QStringList botones = ChartTestSupport::allCommandButtons();
+    botones.removeAll(QStringLiteral("cmdSalvar"));
+    QCOMPARE(controlesHabilitados(cuadro, ChartTestSupport::allCommandButtons()), botones);
+    QCOMPARE(controlesHabilitados(cuadro, ChartTestSupport::allTextBoxes()),
+             (QStringList{"Text1", "Text3", "Text4"}));
+}
+
+void comprobarEditando(const QWidget* cuadro, bool rubro)
+{
+    QCOMPARE(controlesHabilitados(cuadro, ChartTestSupport::allCommandButtons()),
+             (QStringList{"cmdSalvar", "cmdCancelar"}));
+    QStringList cajas = ChartTestSupport::allTextBoxes();
+    if (!rubro)
+        cajas.removeAll(QStringLiteral("txtrubro"));
+    QCOMPARE(controlesHabilitados(cuadro, ChartTestSupport::allTextBoxes()), cajas);
+    // Lists, options, the grid and the record source with its own buttons are left alone, and
+    // the query box stays hidden.
+    const QStringList otros = {
+        "OptDesc",   "Optclase",   "optCod",      "optRubr",      "optVidaU", "DataCodigo",
+        "DataRubro", "DataVidaU",  "Datarubro2",  "cbobusc",      "cbobusc2", "dbgResultados",
+        "dcdatos",   "cmdPrimero", "cmdAnterior", "cmdSiguiente", "cmdUltimo"};
+    QCOMPARE(controlesHabilitados(cuadro, otros), otros);
+    QCOMPARE(controlesVisibles(cuadro, {"TxtSQL"}), QStringList());
 }
 
 QList<Qt::CursorShape> punteroAlReposicionar(vemtaro::platform::DataControl* fuente,

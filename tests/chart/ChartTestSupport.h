@@ -68,6 +68,16 @@ QMap<QString, QString> nombresAccesibles(const QWidget* ventana);
 /// Checks that exactly one message box was shown since the last look: "Error: " and a
 /// description, OK only, with the application's title.
 void comprobarUnSoloError();
+/// The names among `nombres` of the controls of `ventana` that are enabled (visible), in order.
+QStringList controlesHabilitados(const QWidget* ventana, const QStringList& nombres);
+QStringList controlesVisibles(const QWidget* ventana, const QStringList& nombres);
+/// Checks the chart window's browsing state: every command button but "Salvar" enabled, and of
+/// the text boxes only the three search words.
+void comprobarNavegando(const QWidget* cuadro);
+/// Checks the chart window's adding or editing state: only "Salvar" and "Cancelar" enabled, and
+/// every text box; `rubro` is whether txtrubro is still enabled (leaving the description
+/// disables it).
+void comprobarEditando(const QWidget* cuadro, bool rubro = true);
 /// The pointer's shape at each reposition of `fuente` while `acciones` run.
 QList<Qt::CursorShape> punteroAlReposicionar(vemtaro::platform::DataControl* fuente,
                                              const std::function<void()>& acciones);
