@@ -173,25 +173,19 @@ private Q_SLOTS:
         QRandomGenerator random(20240611);
         // Few letters, so that parts repeat and overlap; ſ and K fold to s and k, Kelvin's
         // K lies in [a-z] by its lower case.
-        const std::vector<Piece> pieces = {literal('a'),
-                                           literal('b'),
-                                           literal('s'),
-                                           literal('k'),
-                                           literal('A'),
-                                           literal('1'),
-                                           literal(U'ñ'),
-                                           literal(U'é'),
-                                           {"*", {}},
-                                           {"*", {}},
-                                           {"?", [](char32_t) { return true; }},
-                                           {"#", [](char32_t c) { return c >= '0' && c <= '9'; }},
-                                           list("[ab]", U"aabb", false),
-                                           list("[!a]", U"aa", true),
-                                           list("[a-c]", U"ac", false),
-                                           list("[!0-9]", U"09", true),
-                                           list("[ñ]", U"ññ", false),
-                                           list("[*-]", U"**--", false),
-                                           list("[!k-s]", U"ks", true)};
+        std::vector<Piece> pieces = {{"*", {}},
+                                     {"*", {}},
+                                     {"?", [](char32_t) { return true; }},
+                                     {"#", [](char32_t c) { return c >= '0' && c <= '9'; }},
+                                     list("[ab]", U"aabb", false),
+                                     list("[!a]", U"aa", true),
+                                     list("[a-c]", U"ac", false),
+                                     list("[!0-9]", U"09", true),
+                                     list("[ñ]", U"ññ", false),
+                                     list("[*-]", U"**--", false),
+                                     list("[!k-s]", U"ks", true)};
+        for (const char32_t c : std::u32string_view(U"abskA1ñé"))
+            pieces.push_back(literal(c));
         const QString subjectChars = QStringLiteral("absckABSC0129ſ\u212AñÑéÉ*-");
         for (int i = 0; i < 30000; ++i) {
             std::vector<Piece> pattern;
@@ -263,7 +257,6 @@ private Q_SLOTS:
             QTest::newRow(name) << QByteArray(sql) << QString::fromUtf8(expected);
         };
         row("* skips the null", "SELECT count(*) FROM t WHERE jet_like('*', v)", "5");
-        row("not * selects nothing", "SELECT count(*) FROM t WHERE NOT jet_like('*', v)", "0");
         row("not like skips the null", "SELECT count(*) FROM t WHERE NOT jet_like('*zz*', v)", "5");
         row("null value", "SELECT jet_like('*', NULL)", "<null>");
         row("null pattern", "SELECT jet_like(NULL, 'a')", "<null>");
@@ -277,8 +270,6 @@ private Q_SLOTS:
             "3");
         row("open list", "SELECT count(*) FROM t WHERE jet_like('*[abc', v)",
             "<error: Patrón no válido «*[abc»: falta el corchete de cierre «]».>");
-        row("open negated list", "SELECT jet_like('a[!', 'a')",
-            "<error: Patrón no válido «a[!»: falta el corchete de cierre «]».>");
         row("backwards range", "SELECT jet_like('[z-a]', 'a')",
             "<error: Patrón no válido «[z-a]»: el intervalo «z-a» está al revés.>");
     }
