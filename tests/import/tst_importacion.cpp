@@ -42,7 +42,7 @@ QByteArray runJetFiles(const QStringList& arguments, const QByteArray& input = {
     return python.readAllStandardOutput();
 }
 
-/// A table of a jetfiles.py spec, its columns as "name:type" words ("CODIGO:text Orden:long").
+/// A table of a jetfiles.py layout, its columns as "name:type" words ("CODIGO:text Orden:long").
 QJsonObject accessTable(const QString& name, const QString& columns, const QList<QJsonArray>& rows)
 {
     QJsonArray declared;
@@ -97,7 +97,7 @@ QStringList storedRows(const QString& path, const QString& table, const QStringL
                            .arg(columns.join(QStringLiteral("\") || ' | ' || quote(\"")), table));
 }
 
-/// Checks that `database` holds the rows of the spec `table` (of text, memo and long columns)
+/// Checks that `database` holds the rows of the layout `table` (of text, memo and long columns)
 /// as the import stores their values.
 void compareStored(const QString& database, const QJsonObject& table)
 {

@@ -5,7 +5,7 @@
                                              as JSON ({"tables": [{name, columns, rows}]})
     jetfiles.py fixture {jet3|jet4} OUT      writes that fixture again
     jetfiles.py write {jet3|jet4} OUT [--codepage CP] [--compress] [--password PW]
-                                             writes the tables of a JSON spec read from stdin
+                                             writes the tables of a JSON layout read from stdin
     jetfiles.py extendido {jet3|jet4} OUT N  writes a table `extendido` of N rows
 
 --compress stores Jet 4 texts as Access does with "Unicode compression": one byte a
@@ -113,9 +113,9 @@ def set_password(path, version, password):
         f.write(jetwriter.rc4(jetwriter._RC4_KEY, bytes(header)))
 
 
-def tables_of(spec):
+def tables_of(layout):
     return [(t['name'], [tuple(c) for c in t['columns']], t.get('rows', []))
-            for t in spec['tables']]
+            for t in layout['tables']]
 
 
 def main(argv):
@@ -132,8 +132,8 @@ def main(argv):
             else 'cp1252'
         if '--compress' in options:
             compress_texts()
-        spec = json.load(sys.stdin)
-        jetwriter.write_mdb(out, version, tables_of(spec), codepage=codepage,
+        layout = json.load(sys.stdin)
+        jetwriter.write_mdb(out, version, tables_of(layout), codepage=codepage,
                             created=FIXTURE_DATE)
         if '--password' in options:
             set_password(out, version, options[options.index('--password') + 1])
