@@ -2,7 +2,11 @@
 
 #include "Look.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -52,6 +56,18 @@ bool TextControl::filterKey(QKeyEvent* event)
     return true;
 }
 
+void TextControl::typeThroughFilter(const QString& text)
+{
+    for (const QChar c : text) {
+        if (!c.isPrint())
+            continue;
+        int code = c.unicode();
+        KeyPress(code);
+        if (code != 0 && code != 8 && code != 13)
+            typeCharacter(QChar(char16_t(code)));
+    }
+}
+
 TextBox::TextBox(QWidget* parent) : TextControlOf<QLineEdit>(parent)
 {
     connect(this, &QLineEdit::textChanged, this, &TextBox::fitText);
@@ -83,6 +99,64 @@ void TextBox::mousePressEvent(QMouseEvent* event)
         return;
     }
     TextControlOf<QLineEdit>::mousePressEvent(event);
+}
+
+void TextBox::keyPressEvent(QKeyEvent* event)
+{
+    if (filtersPastes() && event->matches(QKeySequence::Paste)) {
+        typeThroughFilter(QGuiApplication::clipboard()->text());
+        event->accept();
+        return;
+    }
+    TextControlOf<QLineEdit>::keyPressEvent(event);
+}
+
+void TextBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (filtersPastes() && event->button() == Qt::MiddleButton &&
+        QGuiApplication::clipboard()->supportsSelection()) {
+        setCursorPosition(cursorPositionAt(event->position().toPoint()));
+        typeThroughFilter(QGuiApplication::clipboard()->text(QClipboard::Selection));
+        event->accept();
+        return;
+    }
+    TextControlOf<QLineEdit>::mouseReleaseEvent(event);
+}
+
+void TextBox::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (filtersPastes()) {
+        if (QAction* paste = pasteAction(menu)) {
+            paste->disconnect();
+            connect(paste, &QAction::triggered, this,
+                    [this] { typeThroughFilter(QGuiApplication::clipboard()->text()); });
+        }
+    }
+    menu->popup(event->globalPos());
+}
+
+QAction* TextBox::pasteAction(const QMenu* menu)
+{
+    // The line edit names its actions only by their (translated) captions.
+    const QString caption = QLineEdit::tr("&Paste");
+    for (QAction* action : menu->actions()) {
+        if (action->text().startsWith(caption))
+            return action;
+    }
+    return nullptr;
+}
+
+void TextBox::dropEvent(QDropEvent* event)
+{
+    if (filtersPastes() && event->mimeData()->hasText()) {
+        setCursorPosition(cursorPositionAt(event->position().toPoint()));
+        typeThroughFilter(event->mimeData()->text());
+        event->acceptProposedAction();
+        return;
+    }
+    TextControlOf<QLineEdit>::dropEvent(event);
 }
 
 void TextBox::setSelStart(int start)

@@ -9,7 +9,9 @@
 #include <QRadioButton>
 #include <functional>
 
+class QAction;
 class QKeyEvent;
+class QMenu;
 
 namespace vemtaro::platform {
 
@@ -44,6 +46,9 @@ public:
 protected:
     /// Runs KeyPress for `event`; true when the event was consumed (discarded or replaced).
     bool filterKey(QKeyEvent* event);
+    /// Types `text` one character at a time through KeyPress, as if the clerk had typed it;
+    /// characters that type nothing (line breaks, controls) are skipped.
+    void typeThroughFilter(const QString& text);
     virtual void typeCharacter(QChar c) = 0;
 };
 
@@ -82,7 +87,8 @@ protected:
 
 /// A single-line text box with no length limit of its own. A selection that GotFocus makes
 /// when a click gives the box the focus survives that click, so that what the clerk types next
-/// replaces it.
+/// replaces it. In a box with a KeyPress filter, text pasted (keys, context menu, middle click)
+/// or dropped passes through the filter as if typed, so that the filter cannot be got round.
 class TextBox : public TextControlOf<QLineEdit> {
 public:
     explicit TextBox(QWidget* parent = nullptr);
@@ -98,14 +104,23 @@ public:
     /// size, that of its font now, when the text fits again.
     void shrinkToFit();
 
+    /// The Paste entry of a context menu made by createStandardContextMenu(), or null.
+    static QAction* pasteAction(const QMenu* menu);
+
 protected:
     void typeCharacter(QChar c) override { insert(QString(c)); }
     void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void fitText();
+    /// Whether pasted or dropped text must go through the KeyPress filter.
+    bool filtersPastes() const { return KeyPress && !isReadOnly(); }
 
     int m_settingText = 0;             ///< depth of setText() calls under way
     bool m_caretPlaced = false;        ///< a handler placed the caret while the text was being set

@@ -12,8 +12,12 @@
 #include "platform/MessageBox.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -158,6 +162,58 @@ private Q_SLOTS:
         QCOMPARE(seen, QList<int>{8});
         // The window saw every character before the box did.
         QCOMPARE(m_form->previewed.mid(0, 4), (QList<int>{'a', 'x', 'b', '1'}));
+    }
+
+    // A filter that pasting or dropping could get round would let letters into a code.
+    void pastedOrDroppedTextPassesTheFilter_data()
+    {
+        QTest::addColumn<QString>("way");
+        for (const char* way : {"Ctrl+V", "Shift+Insert", "context menu", "drop"})
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+
+    void pastedOrDroppedTextPassesTheFilter()
+    {
+        QFETCH(QString, way);
+        const auto put = [&way](TextBox* box, const QString& text) {
+            box->setFocus();
+            box->end(false);
+            QGuiApplication::clipboard()->setText(text);
+            if (way == "Ctrl+V") {
+                QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+            } else if (way == "Shift+Insert") {
+                QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+            } else if (way == "context menu") {
+                QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                        box->mapToGlobal(QPoint(2, 2)));
+                QApplication::sendEvent(box, &event);
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                QVERIFY(menu);
+                TextBox::pasteAction(menu)->trigger();
+                menu->close();
+            } else {
+                QMimeData data;
+                data.setText(text);
+                const QPoint end(box->width() - 2, box->height() / 2);
+                QDragEnterEvent enter(end, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(box, &enter);
+                QDropEvent drop(end, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(box, &drop);
+            }
+        };
+        m_form->first->KeyPress = [](int& key) {
+            if (key == 'x')
+                key = 0;
+            else if (key >= 'a' && key <= 'z')
+                key -= 32;
+        };
+        m_form->first->setText(QStringLiteral("1"));
+        put(m_form->first, QStringLiteral("ax.b\t2"));
+        QCOMPARE(m_form->first->text(), QStringLiteral("1A.B2"));
+        // A box with no filter takes the text as it stands.
+        m_form->second->setText(QStringLiteral("1"));
+        put(m_form->second, QStringLiteral("ax.b"));
+        QCOMPARE(m_form->second->text(), QStringLiteral("1ax.b"));
     }
 
     void changeRunsSynchronouslyAndOnlyOnARealChange()
