@@ -521,36 +521,30 @@ private Q_SLOTS:
         QRandomGenerator random(1979);
         struct Account {
             int key;
-            std::optional<QString> word, rubro;
+            QString word, rubro; ///< a null word is a null field
         };
         std::vector<Account> accounts;
-        QString sql =
-            QStringLiteral("INSERT INTO vemtaro (id, CODIGO, DESCRIPCION, RUBRO) VALUES ");
+        QStringList values;
         for (int key = 1; key <= 3000; ++key) {
-            Account account{key, QString(), rubros[random.bounded(int(rubros.size()))]};
-            for (int n = 1 + random.bounded(5); n > 0; --n)
-                *account.word += syllables[random.bounded(int(syllables.size()))];
-            if (random.bounded(20) == 0)
-                account.word.reset();
-            const auto quoted = [](const std::optional<QString>& text) {
-                return text ? "'" + *text + "'" : QStringLiteral("NULL");
-            };
-            sql += QStringLiteral("%1(%2, '%2', %3, %4)")
-                       .arg(key == 1 ? "" : ",")
-                       .arg(key)
-                       .arg(quoted(account.word), quoted(account.rubro));
+            Account account{key, {}, rubros[random.bounded(int(rubros.size()))]};
+            for (int n = random.bounded(20) == 0 ? 0 : 1 + random.bounded(5); n > 0; --n)
+                account.word += syllables[random.bounded(int(syllables.size()))];
+            values << QStringLiteral("(%1, '%1', %2, '%3')")
+                          .arg(key)
+                          .arg(account.word.isNull() ? "NULL" : "'" + account.word + "'",
+                               account.rubro);
             accounts.push_back(account);
         }
-        TestDatabase data(sql.toUtf8());
+        TestDatabase data("INSERT INTO vemtaro (id, CODIGO, DESCRIPCION, RUBRO) VALUES " +
+                          values.join(',').toUtf8());
         RecordSet records(*data.db);
         records.open(QStringLiteral("SELECT * FROM vemtaro ORDER BY rubro desc, descripcion"));
 
         QCollator collator(QLocale(QLocale::Spanish));
         collator.setCaseSensitivity(Qt::CaseInsensitive);
-        const auto compare = [&](const std::optional<QString>& a, const std::optional<QString>& b) {
-            if (!a || !b)
-                return int(bool(a)) - int(bool(b));
-            return collator.compare(*a, *b);
+        const auto compare = [&](const QString& a, const QString& b) {
+            return a.isNull() || b.isNull() ? int(!a.isNull()) - int(!b.isNull())
+                                            : collator.compare(a, b);
         };
         std::stable_sort(accounts.begin(), accounts.end(), [&](const auto& a, const auto& b) {
             const int byRubro = compare(b.rubro, a.rubro);
