@@ -7,7 +7,6 @@
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <sqlite3.h>
 
 using vemtaro::db::DbError;
@@ -20,14 +19,9 @@ std::string_view view(const QByteArray& bytes)
     return {bytes.constData(), size_t(bytes.size())};
 }
 
-// A character's forms that a list item may hold for it to match.
-bool inList(char32_t c, const std::u32string& items, bool negated)
+bool like(const QByteArray& pattern, const QByteArray& subject)
 {
-    for (size_t i = 0; i < items.size(); i += 2)
-        for (char32_t form : {c, QChar::toCaseFolded(c), QChar::toUpper(c), QChar::toLower(c)})
-            if (form >= items[i] && form <= items[i + 1])
-                return !negated;
-    return negated;
+    return JetPattern(view(pattern)).matches(view(subject));
 }
 
 /// One piece of a random pattern: its text and what one character must be to match it
@@ -43,11 +37,18 @@ Piece literal(char32_t c)
             [c](char32_t s) { return QChar::toCaseFolded(s) == QChar::toCaseFolded(c); }};
 }
 
-// `ranges` holds each range's first and last character.
-Piece list(const char* text, const char32_t* ranges, bool negated)
+// A list whose ranges are given by their first and last characters: a character matches
+// when it or one of its case forms lies in one.
+Piece list(const char* text, std::u32string ranges, bool negated)
 {
-    const std::u32string items(ranges);
-    return {QString::fromUtf8(text), [=](char32_t s) { return inList(s, items, negated); }};
+    return {QString::fromUtf8(text), [=](char32_t c) {
+                for (size_t i = 0; i < ranges.size(); i += 2)
+                    for (char32_t form :
+                         {c, QChar::toCaseFolded(c), QChar::toUpper(c), QChar::toLower(c)})
+                        if (form >= ranges[i] && form <= ranges[i + 1])
+                            return !negated;
+                return negated;
+            }};
 }
 
 // A plain backtracking matcher over pieces, on decoded characters, to check the compiled
@@ -68,13 +69,6 @@ std::string_view fenced(QByteArray& storage, const QByteArray& bytes)
 {
     storage = bytes + QByteArray(4, '\x80');
     return {storage.constData(), size_t(bytes.size())};
-}
-
-QByteArray randomBytes(QRandomGenerator& random, int maxWords)
-{
-    QByteArray bytes(4 * random.bounded(maxWords + 1), '\0');
-    random.fillRange(reinterpret_cast<quint32*>(bytes.data()), bytes.size() / 4);
-    return bytes;
 }
 
 } // namespace
@@ -102,9 +96,7 @@ private Q_SLOTS:
         row("negated dash", "[!-]", "-", false);
         row("bracket close outside", "a]", "A]", true);
 
-        row("accent is significant", "*arbol*", "ÁRBOL", false);
         row("found after accents", "*mesa*", "ÁÉÍ MESA", true);
-        row("long s first", "*silla*", "X ſILLA", true);
         row("long word across bytes", "*madera y metal*", "MESA DE MADERA Y METAL", true);
         row("long word, one letter off", "*madera y metal*", "MESA DE MADERA Y METAS", false);
 
@@ -125,7 +117,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, pattern);
         QFETCH(QByteArray, subject);
         QFETCH(bool, expected);
-        QCOMPARE(JetPattern(view(pattern)).matches(view(subject)), expected);
+        QCOMPARE(like(pattern, subject), expected);
     }
 
     // Every letter the clerk types, in both cases, against every other one (accents and ñ
@@ -135,36 +127,27 @@ private Q_SLOTS:
     {
         const QString letters = QStringLiteral("abcdefghijklmnopqrstuvwxyzáéíóúüñ");
         for (const QChar l : letters) {
-            const QByteArray lower = QString(l).toUtf8(), upper = QString(l.toUpper()).toUtf8();
-            const QByteArray patterns[] = {lower,
-                                           upper,
-                                           "[" + lower + "]",
-                                           "[" + upper + "1]",
-                                           "[" + lower + "-" + lower + "]",
-                                           "[" + upper + "-" + upper + "]"};
-            for (const QByteArray& pattern : patterns) {
-                const JetPattern plain(view(pattern));
-                const QByteArray negatedText = "[!" + pattern.mid(1);
-                std::optional<JetPattern> negated;
-                if (pattern.startsWith('['))
-                    negated.emplace(view(negatedText));
-                for (const QChar m : letters) {
-                    for (const QString& subject : {QString(m), QString(m.toUpper())}) {
-                        const QByteArray bytes = subject.toUtf8();
-                        QVERIFY2(plain.matches(view(bytes)) == (m == l), pattern + " on " + bytes);
-                        QVERIFY2(!negated || negated->matches(view(bytes)) == (m != l),
-                                 negatedText + " on " + bytes);
+            const QString lo(l), up(l.toUpper());
+            const QString items[] = {lo, up, up + '1', lo + '-' + lo, up + '-' + up};
+            for (const QChar m : letters) {
+                for (const QString& subject : {QString(m), QString(m.toUpper())}) {
+                    const QByteArray s = subject.toUtf8();
+                    for (const QString& item : items) {
+                        QVERIFY2(like(("[" + item + "]").toUtf8(), s) == (m == l),
+                                 qPrintable(item + " on " + subject));
+                        QVERIFY2(like(("[!" + item + "]").toUtf8(), s) == (m != l),
+                                 qPrintable("!" + item + " on " + subject));
                     }
+                    QVERIFY(like(lo.toUtf8(), s) == (m == l) && like(up.toUtf8(), s) == (m == l));
                 }
             }
         }
         for (char32_t c = 0; c < 0x700; ++c) {
-            const QByteArray subject = QString::fromUcs4(&c, 1).toUtf8();
+            const QByteArray s = QString::fromUcs4(&c, 1).toUtf8();
             const bool digit = c >= '0' && c <= '9';
-            QVERIFY2(JetPattern("#").matches(view(subject)) == digit, subject.toHex().constData());
-            QVERIFY(JetPattern("[!0-9]").matches(view(subject)) == !digit);
-            QVERIFY(JetPattern("a#").matches(view("a" + subject)) == digit);
-            QVERIFY(JetPattern("*#*").matches(view("x" + subject + "x")) == digit);
+            QVERIFY2(like("#", s) == digit, s.toHex().constData());
+            QVERIFY(like("[!0-9]", s) == !digit);
+            QVERIFY(like("a#", "a" + s) == digit && like("*#*", "x" + s + "x") == digit);
         }
     }
 
@@ -189,28 +172,26 @@ private Q_SLOTS:
         const QString subjectChars = QStringLiteral("absckABSC0129ſ\u212AñÑéÉ*-");
         for (int i = 0; i < 30000; ++i) {
             std::vector<Piece> pattern;
-            QString text;
+            QString text, subject;
             for (int n = random.bounded(8); n > 0; --n) {
                 pattern.push_back(pieces[random.bounded(int(pieces.size()))]);
                 text += pattern.back().text;
             }
-            QString subject;
             for (int n = random.bounded(21); n > 0; --n)
                 subject += subjectChars[random.bounded(int(subjectChars.size()))];
             const bool expected = referenceMatch(pattern.data(), pattern.data() + pattern.size(),
                                                  subject.toStdU32String().c_str());
-            QVERIFY2(JetPattern(view(text.toUtf8())).matches(view(subject.toUtf8())) == expected,
+            QVERIFY2(like(text.toUtf8(), subject.toUtf8()) == expected,
                      qPrintable(text + QStringLiteral(" on ") + subject));
         }
         // Any bytes at all, valid UTF-8 or not: a text matches itself written as a pattern
         // (its pattern characters each in a list), also inside other text, and nothing longer.
         for (int i = 0; i < 20000; ++i) {
-            const QByteArray subject = randomBytes(random, 6);
-            QByteArray pattern;
+            QByteArray subject(4 * random.bounded(7), '\0'), pattern, a, b;
+            random.fillRange(reinterpret_cast<quint32*>(subject.data()), subject.size() / 4);
             for (const char c : subject)
                 pattern += QByteArray("*?#[").contains(c) ? "[" + QByteArray(1, c) + "]"
                                                           : QByteArray(1, c);
-            QByteArray a, b;
             QVERIFY2(JetPattern(fenced(a, pattern)).matches(fenced(b, subject)),
                      subject.toHex().constData());
             QVERIFY(JetPattern(view("*" + pattern + "*")).matches(fenced(b, "x" + subject + "x")));
@@ -229,15 +210,13 @@ private Q_SLOTS:
     void findsWordsAtEveryPlace()
     {
         const JetPattern word("*mesa*");
-        const JetPattern accented("*ño*");
         for (int length = 0; length < 48; ++length) {
             for (int place = 0; place <= length; ++place) {
-                const QByteArray before(place, 'x');
-                const QByteArray after(length - place, 'x');
+                const QByteArray before(place, 'x'), after(length - place, 'x');
                 QVERIFY(word.matches(view(before + "MESA" + after)));
                 QVERIFY(word.matches(view(before + "MEſA" + after)));
                 QVERIFY(!word.matches(view(before + "MES" + after)));
-                QVERIFY(accented.matches(view(before + "AÑO" + after)));
+                QVERIFY(like("*ño*", before + "AÑO" + after));
                 // In a buffer of its exact size, so that a sanitizer sees any read beyond it.
                 const QByteArray cut = before + "MES";
                 const auto exact = std::make_unique<char[]>(size_t(cut.size()));
@@ -258,12 +237,10 @@ private Q_SLOTS:
         };
         row("* skips the null", "SELECT count(*) FROM t WHERE jet_like('*', v)", "5");
         row("not like skips the null", "SELECT count(*) FROM t WHERE NOT jet_like('*zz*', v)", "5");
-        row("null value", "SELECT jet_like('*', NULL)", "<null>");
         row("null pattern", "SELECT jet_like(NULL, 'a')", "<null>");
-        row("stars only", "SELECT jet_like('***', '')", "1");
         row("star and one char", "SELECT jet_like('*?', '')", "0");
-        row("integer on its text", "SELECT group_concat(v) FROM t WHERE jet_like('1#', v)", "12");
-        row("real on its text", "SELECT group_concat(v) FROM t WHERE jet_like('*.5', v)", "12.5");
+        row("numbers on their text", "SELECT group_concat(v) FROM t WHERE jet_like('1#*', v)",
+            "12,12.5");
         row("a pattern for each row",
             "SELECT count(*) FROM t, (SELECT '*a*' AS p UNION ALL SELECT '1#') "
             "WHERE jet_like(p, v)",

@@ -98,16 +98,6 @@ INSERT INTO vemtaro (CODIGO, DESCRIPCION, RUBRO, VIDA_UTIL) VALUES
  ('A8', 'arbol', 'MUEBLES', 9);
 )";
 
-// The keys out of 0 to 9 that `cache` holds.
-QList<qint64> cachedKeys(RowCache& cache)
-{
-    QList<qint64> keys;
-    for (qint64 key = 0; key < 10; ++key)
-        if (cache.find(key))
-            keys << key;
-    return keys;
-}
-
 } // namespace
 
 class TestRecordSet : public QObject {
@@ -150,7 +140,6 @@ private Q_SLOTS:
         row("open", "", "0 101", all);
         row("next", "N", "1 102", all);
         row("last", "NL", "4 401", all);
-        row("first", "LF", "0 101", all);
         row("past the end", "LN", "-1 eof", all);
         row("beyond the end", "LNN!", "-1 eof", all);
         row("back from the end", "LNP", "4 401", all);
@@ -241,29 +230,29 @@ private Q_SLOTS:
         QTest::addColumn<int>("field");
         QTest::addColumn<QVariant>("given");
         QTest::addColumn<QString>("stored"); ///< typeof and value, or ! and why it is refused
-        QTest::newRow("whole number") << int(VidaUtil) << QVariant(" 20 ") << "integer 20";
-        QTest::newRow("decimal comma") << int(VidaUtil) << QVariant("2,5") << "real 2.5";
-        QTest::newRow("whole decimal") << int(VidaUtil) << QVariant("7,0") << "integer 7";
-        QTest::newRow("only blanks") << int(VidaUtil) << QVariant("   ") << "null ";
-        QTest::newRow("a number") << int(VidaUtil) << QVariant(15) << "integer 15";
-        QTest::newRow("word")
-            << int(VidaUtil) << QVariant("diez")
-            << "!«diez» no es un número válido para el campo VIDA_UTIL: escriba, por ejemplo, "
-               "12 o 2,5.";
-        QTest::newRow("number and word") << int(VidaUtil) << QVariant("10 años") << "!VIDA_UTIL";
-        QTest::newRow("the other decimal") << int(VidaUtil) << QVariant("2.5") << "!VIDA_UTIL";
-        QTest::newRow("a rule of the file")
-            << int(Codigo) << QVariant("CERRADA") << "!!Cuenta cerrada";
-        QTest::newRow("empty text") << int(Descripcion) << QVariant(QString("")) << "null ";
-        QTest::newRow("a text") << int(Descripcion) << QVariant(" 10 ") << "text  10 ";
-        QTest::newRow("a pair of halves")
-            << int(Descripcion) << QVariant(QStringLiteral("A\U0001F600")) << "text A\U0001F600";
+        auto row = [](const char* name, Field field, const QVariant& given, const QString& stored) {
+            QTest::newRow(name) << int(field) << given << stored;
+        };
+        row("whole number", VidaUtil, " 20 ", "integer 20");
+        row("decimal comma", VidaUtil, "2,5", "real 2.5");
+        row("whole decimal", VidaUtil, "7,0", "integer 7");
+        row("only blanks", VidaUtil, "   ", "null ");
+        row("a number", VidaUtil, 15, "integer 15");
+        row("word", VidaUtil, "diez",
+            "!«diez» no es un número válido para el campo VIDA_UTIL: escriba, por ejemplo, 12 o "
+            "2,5.");
+        row("number and word", VidaUtil, "10 años", "!VIDA_UTIL");
+        row("the other decimal", VidaUtil, "2.5", "!VIDA_UTIL");
+        row("a rule of the file", Codigo, "CERRADA", "!!Cuenta cerrada");
+        row("empty text", Descripcion, QString(""), "null ");
+        row("a text", Descripcion, " 10 ", "text  10 ");
+        row("a pair of halves", Descripcion, QStringLiteral("A\U0001F600"), "text A\U0001F600");
         for (const char16_t half : {0xD83D, 0xDE00})
-            QTest::addRow("a lone half %x", half)
-                << int(Descripcion) << QVariant(QStringLiteral("MESA") + QChar(half) + "X")
-                << QStringLiteral("!El texto del campo DESCRIPCION contiene un carácter no "
-                                  "válido (U+%1)")
-                       .arg(QString::number(half, 16).toUpper());
+            row(half == 0xD83D ? "a lone high half" : "a lone low half", Descripcion,
+                QStringLiteral("MESA") + QChar(half) + "X",
+                QStringLiteral("!El texto del campo DESCRIPCION contiene un carácter no válido "
+                               "(U+%1)")
+                    .arg(QString::number(half, 16).toUpper()));
     }
 
     // Texts for numbers are read with the format the owner gave (here a decimal comma, no
@@ -403,21 +392,11 @@ private Q_SLOTS:
                  QStringLiteral("SIN NOMBRE,555"));
     }
 
-    void aBlockedReadGivesUpAtOnce_data()
-    {
-        QTest::addColumn<QByteArray>("hold"); ///< what the other program runs and keeps
-        QTest::newRow("rollback-journal writer")
-            << QByteArray("BEGIN EXCLUSIVE; UPDATE vemtaro SET CLASE = '09'");
-        QTest::newRow("exclusive locking mode")
-            << QByteArray("PRAGMA locking_mode = EXCLUSIVE; UPDATE vemtaro SET CLASE = CLASE");
-    }
-
     // The file stayed in rollback-journal mode (another program was reading it when this one
-    // opened it), and another program now holds it: reads give up after one short wait, show
+    // opened it), and another program now writes it: reads give up after one short wait, show
     // the mark, and are reported once; the next operation reads again.
     void aBlockedReadGivesUpAtOnce()
     {
-        QFETCH(QByteArray, hold);
         const QString path = m_data->dir.filePath(QStringLiteral("rollback.sqlite"));
         createDatabase(path, fiveAccounts);
         auto program = std::make_unique<OtherProgram>(path);
@@ -427,7 +406,7 @@ private Q_SLOTS:
         RecordSet records(*db);
         records.open(QStringLiteral("vemtaro"));
         QSignalSpy failed(&records, &RecordSet::readFailed);
-        program->exec("COMMIT;" + hold);
+        program->exec("COMMIT; BEGIN EXCLUSIVE; UPDATE vemtaro SET CLASE = '09'");
 
         QElapsedTimer waited;
         waited.start();
@@ -468,17 +447,14 @@ private Q_SLOTS:
         const auto db = Connection::open(path);
         RecordSet records(*db);
         QSignalSpy failed(&records, &RecordSet::readFailed);
-        const QString shown = QStringLiteral("101,102,#¡ILEGIBLE!,301,401");
-        records.open(QStringLiteral("vemtaro"));
-        QCOMPARE(codes(records), shown);
         // Known to be damaged: moving onto it says nothing more; a new result reads it again.
-        records.moveTo(2);
-        QCOMPARE(records.currentText(Rubro), RecordSet::unreadableMark());
-        QCOMPARE(codes(records), shown);
-        QCOMPARE(failed.count(), 1);
-        records.open(QStringLiteral("vemtaro"));
-        QCOMPARE(codes(records), shown);
-        QCOMPARE(failed.count(), 2);
+        for (int opened = 1; opened <= 2; ++opened) {
+            records.open(QStringLiteral("vemtaro"));
+            records.moveTo(2);
+            QCOMPARE(codes(records) + ' ' + records.currentText(Rubro),
+                     QStringLiteral("101,102,#¡ILEGIBLE!,301,401 #¡ILEGIBLE!"));
+            QCOMPARE(failed.count(), opened);
+        }
         const QString damaged = QStringLiteral("La base de datos «%1» parece dañada")
                                     .arg(QFileInfo(path).absoluteFilePath());
         QVERIFY2(failed[0][0].toString().startsWith(damaged), qPrintable(failed[0][0].toString()));
@@ -524,14 +500,10 @@ private Q_SLOTS:
         RecordSet records(*data.db);
         records.open(QStringLiteral("SELECT * FROM vemtaro ORDER BY ") + order);
         QCOMPARE(::codes(records), codes);
-        // A filter keeps the order of what it keeps; a bare table or no ORDER BY is key order.
+        // A filter keeps the order of what it keeps.
         records.open(QStringLiteral("SELECT * FROM vemtaro WHERE codigo LIKE '*[!3]' ORDER BY ") +
                      order);
         QCOMPARE(::codes(records), QString(codes).remove(QRegularExpression("A3,|,A3$")));
-        records.open(QStringLiteral("vemtaro"));
-        QCOMPARE(::codes(records), QStringLiteral("A1,A2,A3,A4,A5,A6,A7,A8"));
-        records.open(QStringLiteral("SELECT * FROM vemtaro WHERE rubro LIKE '*'"));
-        QCOMPARE(::codes(records), QStringLiteral("A1,A2,A4,A5,A6,A7,A8"));
     }
 
     // Random Spanish words against QCollator's own comparison, ties kept in key order. Some
@@ -549,36 +521,30 @@ private Q_SLOTS:
         QRandomGenerator random(1979);
         struct Account {
             int key;
-            std::optional<QString> word, rubro;
+            QString word, rubro; ///< a null word is a null field
         };
         std::vector<Account> accounts;
-        QString sql =
-            QStringLiteral("INSERT INTO vemtaro (id, CODIGO, DESCRIPCION, RUBRO) VALUES ");
+        QStringList values;
         for (int key = 1; key <= 3000; ++key) {
-            Account account{key, QString(), rubros[random.bounded(int(rubros.size()))]};
-            for (int n = 1 + random.bounded(5); n > 0; --n)
-                *account.word += syllables[random.bounded(int(syllables.size()))];
-            if (random.bounded(20) == 0)
-                account.word.reset();
-            const auto quoted = [](const std::optional<QString>& text) {
-                return text ? "'" + *text + "'" : QStringLiteral("NULL");
-            };
-            sql += QStringLiteral("%1(%2, '%2', %3, %4)")
-                       .arg(key == 1 ? "" : ",")
-                       .arg(key)
-                       .arg(quoted(account.word), quoted(account.rubro));
+            Account account{key, {}, rubros[random.bounded(int(rubros.size()))]};
+            for (int n = random.bounded(20) == 0 ? 0 : 1 + random.bounded(5); n > 0; --n)
+                account.word += syllables[random.bounded(int(syllables.size()))];
+            values << QStringLiteral("(%1, '%1', %2, '%3')")
+                          .arg(key)
+                          .arg(account.word.isNull() ? "NULL" : "'" + account.word + "'",
+                               account.rubro);
             accounts.push_back(account);
         }
-        TestDatabase data(sql.toUtf8());
+        TestDatabase data("INSERT INTO vemtaro (id, CODIGO, DESCRIPCION, RUBRO) VALUES " +
+                          values.join(',').toUtf8());
         RecordSet records(*data.db);
         records.open(QStringLiteral("SELECT * FROM vemtaro ORDER BY rubro desc, descripcion"));
 
         QCollator collator(QLocale(QLocale::Spanish));
         collator.setCaseSensitivity(Qt::CaseInsensitive);
-        const auto compare = [&](const std::optional<QString>& a, const std::optional<QString>& b) {
-            if (!a || !b)
-                return int(bool(a)) - int(bool(b));
-            return collator.compare(*a, *b);
+        const auto compare = [&](const QString& a, const QString& b) {
+            return a.isNull() || b.isNull() ? int(!a.isNull()) - int(!b.isNull())
+                                            : collator.compare(a, b);
         };
         std::stable_sort(accounts.begin(), accounts.end(), [&](const auto& a, const auto& b) {
             const int byRubro = compare(b.rubro, a.rubro);
@@ -590,41 +556,56 @@ private Q_SLOTS:
         QCOMPARE(codes(records), expected.join(QLatin1Char(',')));
     }
 
-    // Values are read through a cache that forgets the least recently used row.
+    // Values are read through a cache that forgets the least recently used row: random
+    // inserts, finds and removals against a list of keys, the most recently used first.
     void theRowCacheForgetsTheLeastRecentlyUsed()
     {
-        RowCache cache(3);
-        for (qint64 key : {1, 2, 3})
-            cache.insert(key, {QVariant(key)});                 // oldest first: 1 2 3
-        cache.find(1);                                          // 2 3 1
-        cache.find(9);                                          // a miss changes nothing
-        cache.insert(2, {QVariant(QStringLiteral("después"))}); // 3 1 2
-        cache.insert(4, {QVariant(4)});                         // 1 2 4
-        const RowCache::Row* replaced = cache.find(2);          // 1 4 2
-        QVERIFY(replaced && replaced->front() == QStringLiteral("después"));
-        cache.remove(4);
-        cache.remove(42); // not cached: nothing happens
-        // The freed place is used before anything is evicted.
-        cache.insert(5, {QVariant(5)});
-        QCOMPARE(cachedKeys(cache), QList<qint64>({1, 2, 5}));
-        cache.clear();
-        QCOMPARE(cachedKeys(cache), QList<qint64>());
-
-        RowCache big(64);
-        for (qint64 key = 0; key < 10000; ++key) {
-            big.insert(key, {QVariant(key)});
-            if (key % 3 == 0)
-                big.find(key / 2); // mixes hits and misses into the order
+        QRandomGenerator random(1492);
+        for (const int capacity : {1, 3, 16}) {
+            RowCache cache{std::size_t(capacity)};
+            QList<qint64> recent;
+            std::map<qint64, int> values;
+            for (int i = 0; i < 5000; ++i) {
+                const qint64 key = random.bounded(2 * capacity + 2);
+                const bool held = recent.removeOne(key);
+                switch (random.bounded(4)) {
+                case 0:
+                    cache.remove(key);
+                    break;
+                case 1:
+                    if (const RowCache::Row* row = cache.find(key); held) {
+                        QVERIFY(row && row->front() == values[key]);
+                        recent.prepend(key);
+                    } else {
+                        QVERIFY2(!row, qPrintable(QString::number(key)));
+                    }
+                    break;
+                default:
+                    QCOMPARE(cache.insert(key, {QVariant(i)}).front(), QVariant(i));
+                    values[key] = i;
+                    recent.prepend(key);
+                    if (recent.size() > capacity)
+                        recent.removeLast();
+                }
+                QCOMPARE(cache.size(), std::size_t(recent.size()));
+            }
+            cache.clear();
+            QVERIFY(cache.size() == 0 && !cache.find(recent.value(0)));
         }
-        QCOMPARE(big.size(), std::size_t(64));
-        QVERIFY(big.find(9999) && !big.find(0));
     }
 
     // The model of a grid over the record set: edits in place are written when another row
-    // becomes current, and the rows follow the record set's.
+    // becomes current; a value the record set cannot take is refused at once.
     void theModelWritesInPlaceEditsWhenAnotherRowBecomesCurrent()
     {
         QSignalSpy changed(&model(), &QAbstractItemModel::dataChanged);
+        QSignalSpy failed(&model(), &RecordSetModel::writeFailed);
+        QVERIFY(!model().setData(model().index(1, VidaUtil), QStringLiteral("diez")));
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(failed.takeFirst().front().toString().contains(QLatin1String("VIDA_UTIL")));
+        QCOMPARE(m_records->editMode(), Mode::None);
+        QCOMPARE(cell(1, VidaUtil), QStringLiteral("10"));
+
         QVERIFY(model().setData(model().index(2, Descripcion), QStringLiteral("TABLETA")));
         QCOMPARE(m_records->absolutePosition(), 2);
         QCOMPARE(cell(2, Descripcion), QStringLiteral("TABLETA"));
@@ -633,12 +614,10 @@ private Q_SLOTS:
         QVERIFY(model().setData(model().index(2, VidaUtil), QStringLiteral("3")));
         QCOMPARE(other().scalar("SELECT DESCRIPCION FROM vemtaro WHERE CODIGO = '201'"),
                  QStringLiteral("COMPUTADORA PORTATIL"));
-
         QVERIFY(model().setData(model().index(0, Rubro), QStringLiteral("EQUIPO DE OFICINA")));
         QCOMPARE(other().scalar("SELECT DESCRIPCION || ' ' || VIDA_UTIL FROM vemtaro WHERE "
                                 "CODIGO = '201'"),
                  QStringLiteral("TABLETA 3"));
-        QCOMPARE(cell(2, VidaUtil), QStringLiteral("3"));
         // An untouched new record is abandoned for the edited row.
         m_records->addNew();
         QVERIFY(model().setData(model().index(3, Codigo), QStringLiteral("302")));
@@ -646,32 +625,7 @@ private Q_SLOTS:
         QCOMPARE(other().storedCodes(), QStringLiteral("101,102,201,302,401"));
         QCOMPARE(other().scalar("SELECT RUBRO FROM vemtaro WHERE CODIGO = '101'"),
                  QStringLiteral("EQUIPO DE OFICINA"));
-    }
-
-    // A value the record set cannot take is refused at once; one the file refuses when the
-    // row is left is dropped, so that the cell shows what is stored and the next edit goes.
-    void theModelReportsARefusedEditOnceAndDropsIt()
-    {
-        QSignalSpy failed(&model(), &RecordSetModel::writeFailed);
-        QVERIFY(!model().setData(model().index(1, VidaUtil), QStringLiteral("diez")));
-        QCOMPARE(failed.count(), 1);
-        QVERIFY(failed.takeFirst().front().toString().contains(QLatin1String("VIDA_UTIL")));
-        QCOMPARE(m_records->editMode(), Mode::None);
-        QCOMPARE(cell(1, VidaUtil), QStringLiteral("10"));
-
-        QVERIFY(model().setData(model().index(1, Codigo), QStringLiteral("CERRADA")));
-        QCOMPARE(cell(1, Codigo), QStringLiteral("CERRADA"));
-        QVERIFY(!model().setData(model().index(2, Descripcion), QStringLiteral("OTRA")));
-        QCOMPARE(failed.count(), 1);
-        QCOMPARE(failed.front().front().toString(),
-                 QStringLiteral("Cuenta cerrada. Se descartó el cambio."));
-        QCOMPARE(m_records->absolutePosition(), 1);
-        QCOMPARE(cell(1, Codigo), QStringLiteral("102"));
-        QCOMPARE(cell(2, Descripcion), QStringLiteral("COMPUTADORA PORTATIL"));
-        QVERIFY(model().setData(model().index(2, Descripcion), QStringLiteral("OTRA")));
-        m_records->moveFirst();
-        QCOMPARE(other().scalar("SELECT DESCRIPCION FROM vemtaro WHERE CODIGO = '201'"),
-                 QStringLiteral("OTRA"));
+        QCOMPARE(failed.count(), 0);
     }
 
     void theModelFollowsTheRecordSet()
@@ -681,39 +635,33 @@ private Q_SLOTS:
             headers << model().headerData(column, Qt::Horizontal).toString();
         QCOMPARE(headers, m_records->fieldNames());
         QCOMPARE(model().index(2, VidaUtil).data(Qt::EditRole), QVariant(QStringLiteral("5")));
-        QCOMPARE(model().index(3, Descripcion).data(), QVariant(QString()));
         QVERIFY(model().index(0, 0).flags().testFlag(Qt::ItemIsEditable));
 
         QSignalSpy reset(&model(), &QAbstractItemModel::modelReset);
         QSignalSpy inserted(&model(), &QAbstractItemModel::rowsInserted);
         QSignalSpy removed(&model(), &QAbstractItemModel::rowsRemoved);
         QSignalSpy changed(&model(), &QAbstractItemModel::dataChanged);
-        // The null description is never found; letters match without regard to case.
-        m_records->open(QStringLiteral(
-            "SELECT * FROM vemtaro WHERE descripcion LIKE '*a*' ORDER BY descripcion"));
-        QCOMPARE(codes(*m_records), QStringLiteral("401,201,101,102"));
-        QCOMPARE(state(*m_records) + cell(0, Codigo), QStringLiteral("0 401401"));
+        m_records->open(QStringLiteral("SELECT * FROM vemtaro ORDER BY descripcion"));
+        QCOMPARE(codes(*m_records) + ' ' + cell(0, Codigo),
+                 QStringLiteral("301,401,201,101,102 301"));
         // A rejected text keeps the rows and the position.
         m_records->moveTo(2);
-        QVERIFY_THROWS_EXCEPTION(DbError, m_records->open(QStringLiteral("vemtaro WHERE")));
         QVERIFY_THROWS_EXCEPTION(
             DbError, m_records->open(QStringLiteral("SELECT * FROM vemtaro ORDER BY nombre")));
         QCOMPARE(reset.count(), 1);
-        QCOMPARE(codes(*m_records), QStringLiteral("401,201,101,102"));
-        QCOMPARE(state(*m_records), QStringLiteral("2 101"));
+        QCOMPARE(state(*m_records), QStringLiteral("2 201"));
 
         m_records->moveTo(1);
         m_records->deleteCurrent();
         QCOMPARE(removed.count(), 1);
         QCOMPARE(removed.front().at(1).toInt(), 1);
-        QCOMPARE(cell(1, Codigo), QStringLiteral("101"));
+        QCOMPARE(cell(1, Codigo), QStringLiteral("201"));
 
-        m_records->addNew();
-        m_records->setValue(Codigo, QStringLiteral("900"));
+        step('A')(*m_records);
         m_records->update();
         QCOMPARE(inserted.count(), 1);
-        QCOMPARE(inserted.front().at(1).toInt(), 3);
-        QCOMPARE(cell(3, Codigo), QStringLiteral("900"));
+        QCOMPARE(inserted.front().at(1).toInt(), 4);
+        QCOMPARE(cell(4, Codigo), QStringLiteral("900"));
 
         m_records->moveTo(0);
         m_records->setValue(Clase, QStringLiteral("07"));
