@@ -199,32 +199,6 @@ class TestHistorial : public QObject {
                 .arg(id));
     }
 
-    /// Records `cambiosEscritos` edits, of codes and descriptions drawn from Spanish words;
-    /// returns them in id order (the first has id 1).
-    std::vector<Cuenta> escribirHistorial()
-    {
-        const QStringList palabras =
-            QStringLiteral("MESA SILLA ÑANDÚ CAJÓN ESCRITORIO ROBLE PINO ARMARIO VITRINA [A] ÁRBOL")
-                .split(' ');
-        std::vector<Cuenta> cuentas;
-        QStringList filas;
-        for (int i = 1; i <= cambiosEscritos; ++i) {
-            QStringList descripcion;
-            for (int n = m_azar.bounded(1, 4); n > 0; --n)
-                descripcion << palabras[m_azar.bounded(int(palabras.size()))];
-            cuentas.push_back({QString::number(m_azar.bounded(10, 100000)), descripcion.join(' ')});
-            filas << QStringLiteral("(%1, '%2', '%3')")
-                         .arg(i)
-                         .arg(cuentas.back().codigo, cuentas.back().descripcion);
-        }
-        ejecutar("INSERT INTO historial (cuando, usuario, tabla, clave, accion, antes, despues, "
-                 "codigo, descripcion) SELECT '2024-05-31T10:00:00', 'ana', 'vemtaro', column1, "
-                 "'modificación', json_object('DESCRIPCION', column3), json_object('DESCRIPCION', "
-                 "column3 || ' NUEVA'), column2, column3 FROM (VALUES " +
-                 filas.join(',') + ")");
-        return cuentas;
-    }
-
 private Q_SLOTS:
     void init() { m_support = std::make_unique<ChartTestSupport>(); }
     void cleanup() { m_support.reset(); }
@@ -399,8 +373,27 @@ private Q_SLOTS:
     // search of the written codes and descriptions finds.
     void readsInBatchesNarrowedByAWord()
     {
-        const auto db = db::Connection::open(db::databasePath());
-        const std::vector<Cuenta> cuentas = escribirHistorial();
+        const auto db = db::Connection::open(db::databasePath()); // makes the history table
+        // Edits of codes and descriptions drawn from Spanish words, the first with id 1.
+        const QStringList palabras =
+            QStringLiteral("MESA SILLA ÑANDÚ CAJÓN ESCRITORIO ROBLE PINO ARMARIO VITRINA [A] ÁRBOL")
+                .split(' ');
+        std::vector<Cuenta> cuentas;
+        QStringList filas;
+        for (int i = 1; i <= cambiosEscritos; ++i) {
+            QStringList descripcion;
+            for (int n = m_azar.bounded(1, 4); n > 0; --n)
+                descripcion << palabras[m_azar.bounded(int(palabras.size()))];
+            cuentas.push_back({QString::number(m_azar.bounded(10, 100000)), descripcion.join(' ')});
+            filas << QStringLiteral("(%1, '%2', '%3')")
+                         .arg(i)
+                         .arg(cuentas.back().codigo, cuentas.back().descripcion);
+        }
+        ejecutar("INSERT INTO historial (cuando, usuario, tabla, clave, accion, antes, despues, "
+                 "codigo, descripcion) SELECT '2024-05-31T10:00:00', 'ana', 'vemtaro', column1, "
+                 "'modificación', json_object('DESCRIPCION', column3), json_object('DESCRIPCION', "
+                 "column3 || ' NUEVA'), column2, column3 FROM (VALUES " +
+                 filas.join(',') + ")");
         HistoryModel modelo(*db);
         for (int leidos : {100, 200, 250}) {
             QCOMPARE(modelo.rowCount(), leidos);
