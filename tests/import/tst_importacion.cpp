@@ -96,25 +96,19 @@ QStringList storedRows(const QString& path, const QString& table, const QStringL
 }
 
 /// Checks that `database` holds the rows of the layout `table` (of text, memo and long columns)
-/// as the import stores their values.
+/// as the import stores their values: JSON tells texts from numbers and from null.
 void compareStored(const QString& database, const QJsonObject& table)
 {
-    QStringList names;
-    QStringList types;
-    for (const QJsonValue& column : table[QStringLiteral("columns")].toArray()) {
-        names.append(column[0].toString());
-        types.append(column[1].toString());
-    }
-    QStringList rows;
-    for (const QJsonValue& row : table[QStringLiteral("rows")].toArray()) {
-        QStringList line;
-        for (int i = 0; i < int(types.size()); ++i)
-            line.append(row[i].isNull()      ? QStringLiteral("NULL")
-                        : types[i] == "long" ? QString::number(row[i].toInteger())
-                                             : "'" + row[i].toString().replace("'", "''") + "'");
-        rows.append(line.join(QStringLiteral(" | ")));
-    }
-    QCOMPARE(storedRows(database, table[QStringLiteral("name")].toString(), names), rows);
+    QStringList columns;
+    for (const QJsonValue& column : table[QStringLiteral("columns")].toArray())
+        columns.append(QStringLiteral("\"%1\"").arg(column[0].toString()));
+    const QStringList stored =
+        query(database,
+              QStringLiteral("SELECT json_group_array(json_array(%1)) FROM (SELECT * "
+                             "FROM \"%2\" ORDER BY id)")
+                  .arg(columns.join(QLatin1Char(',')), table[QStringLiteral("name")].toString()));
+    QCOMPARE(QJsonDocument::fromJson(stored.value(0).toUtf8()).array(),
+             table[QStringLiteral("rows")].toArray());
 }
 
 /// What stops `action`: the description of the db::DbError it throws, or "done".
