@@ -100,8 +100,10 @@ void elegir(FrmHistorial* h, qint64 id)
 MessageBox::Shown deshacer(FrmHistorial* h, qint64 id, int respuesta = platform::vbOK)
 {
     elegir(h, id);
-    MessageBox::takeShown();         // what came before
-    if (respuesta != platform::vbOK) // the answer when none is queued; an unasked one stays
+    MessageBox::takeShown(); // what came before
+    // Answers wait in a queue until a box takes them, and OK answers a box when none waits:
+    // only another answer is queued, so that none is left for a later box.
+    if (respuesta != platform::vbOK)
         MessageBox::setNextAnswer(respuesta);
     pulsar(h->cmdDeshacer);
     const auto shown = MessageBox::takeShown();
