@@ -113,30 +113,22 @@ void ChartTestSupport::usarExtendido(const QList<QStringList>& filas) const
 void ChartTestSupport::reemplazarFilas(const QByteArray& tabla, const QByteArrayList& campos,
                                        const QList<QStringList>& filas) const
 {
+    QByteArray sql = "DELETE FROM " + tabla + ";";
+    for (const QStringList& fila : filas) {
+        QByteArrayList valores;
+        for (const QString& valor : fila) {
+            // %Q quotes a text, or writes NULL for none.
+            char* literal =
+                sqlite3_mprintf("%Q", valor.isNull() ? nullptr : valor.toUtf8().constData());
+            valores << literal;
+            sqlite3_free(literal);
+        }
+        sql += "INSERT INTO " + tabla + " (" + campos.join(", ") + ") VALUES (" +
+               valores.join(", ") + ");";
+    }
     sqlite3* db = nullptr;
     QVERIFY(sqlite3_open(vemtaro::db::databasePath().toUtf8().constData(), &db) == SQLITE_OK);
-    QVERIFY(sqlite3_exec(db, "DELETE FROM " + tabla, nullptr, nullptr, nullptr) == SQLITE_OK);
-    QByteArrayList marcas;
-    for (int campo = 1; campo <= campos.size(); ++campo)
-        marcas << "?" + QByteArray::number(campo);
-    const QByteArray sql =
-        "INSERT INTO " + tabla + " (" + campos.join(", ") + ") VALUES (" + marcas.join(", ") + ")";
-    sqlite3_stmt* insert = nullptr;
-    QVERIFY(sqlite3_prepare_v2(db, sql.constData(), -1, &insert, nullptr) == SQLITE_OK);
-    for (const QStringList& fila : filas) {
-        for (int campo = 0; campo < fila.size(); ++campo) {
-            const QByteArray valor = fila[campo].toUtf8();
-            if (fila[campo].isNull())
-                sqlite3_bind_null(insert, campo + 1);
-            else
-                sqlite3_bind_text(insert, campo + 1, valor.constData(), int(valor.size()),
-                                  SQLITE_TRANSIENT);
-        }
-        QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
-        sqlite3_reset(insert);
-        sqlite3_clear_bindings(insert);
-    }
-    sqlite3_finalize(insert);
+    QCOMPARE(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
 }
 
