@@ -82,19 +82,6 @@ QWidget* ChartTestSupport::ventanaVisible(const QString& name)
     return nullptr;
 }
 
-QStringList ChartTestSupport::allCommandButtons()
-{
-    return {"CmdEjecutar", "cmdRestablecer", "CmdImprimir", "cmdBuscAv",      "cmdzoom1",
-            "cmdzoom2",    "CmdNuevo",       "cmdEdicion",  "cmdSalvar",      "cmdEliminar",
-            "cmdCancelar", "cmdSalir",       "cmdAmort",    "cmdReferencias", "cmdHistorial"};
-}
-
-QStringList ChartTestSupport::allTextBoxes()
-{
-    return {"TxtSQL",       "Text1",    "Text3",    "Text4", "txtCuenta",
-            "txtSubcuenta", "txtDescr", "txtrubro", "Text2", "txtObserv"};
-}
-
 QString ChartTestSupport::consultar(const QString& sql) const
 {
     sqlite3* db = nullptr;
@@ -126,30 +113,22 @@ void ChartTestSupport::usarExtendido(const QList<QStringList>& filas) const
 void ChartTestSupport::reemplazarFilas(const QByteArray& tabla, const QByteArrayList& campos,
                                        const QList<QStringList>& filas) const
 {
+    QByteArray sql = "DELETE FROM " + tabla + ";";
+    for (const QStringList& fila : filas) {
+        QByteArrayList valores;
+        for (const QString& valor : fila) {
+            // %Q quotes a text, or writes NULL for none.
+            char* literal =
+                sqlite3_mprintf("%Q", valor.isNull() ? nullptr : valor.toUtf8().constData());
+            valores << literal;
+            sqlite3_free(literal);
+        }
+        sql += "INSERT INTO " + tabla + " (" + campos.join(", ") + ") VALUES (" +
+               valores.join(", ") + ");";
+    }
     sqlite3* db = nullptr;
     QVERIFY(sqlite3_open(vemtaro::db::databasePath().toUtf8().constData(), &db) == SQLITE_OK);
-    QVERIFY(sqlite3_exec(db, "DELETE FROM " + tabla, nullptr, nullptr, nullptr) == SQLITE_OK);
-    QByteArrayList marcas;
-    for (int campo = 1; campo <= campos.size(); ++campo)
-        marcas << "?" + QByteArray::number(campo);
-    const QByteArray sql =
-        "INSERT INTO " + tabla + " (" + campos.join(", ") + ") VALUES (" + marcas.join(", ") + ")";
-    sqlite3_stmt* insert = nullptr;
-    QVERIFY(sqlite3_prepare_v2(db, sql.constData(), -1, &insert, nullptr) == SQLITE_OK);
-    for (const QStringList& fila : filas) {
-        for (int campo = 0; campo < fila.size(); ++campo) {
-            const QByteArray valor = fila[campo].toUtf8();
-            if (fila[campo].isNull())
-                sqlite3_bind_null(insert, campo + 1);
-            else
-                sqlite3_bind_text(insert, campo + 1, valor.constData(), int(valor.size()),
-                                  SQLITE_TRANSIENT);
-        }
-        QCOMPARE(sqlite3_step(insert), SQLITE_DONE);
-        sqlite3_reset(insert);
-        sqlite3_clear_bindings(insert);
-    }
-    sqlite3_finalize(insert);
+    QCOMPARE(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
 }
 
@@ -228,59 +207,55 @@ void comprobarUnSoloError()
     QCOMPARE(shown[0].title, MessageBox::applicationTitle());
 }
 
-namespace {
-
-template <class Property>
-QStringList controlesQue(const QWidget* ventana, const QStringList& nombres, Property property)
+QStringList controlesQue(const QWidget* ventana, const QStringList& nombres,
+                         bool (QWidget::*propiedad)() const)
 {
     QStringList cumplen;
     for (const QString& nombre : nombres) {
         const auto* control = ventana->findChild<QWidget*>(nombre);
         if (!control)
             qWarning("no control named %s", qPrintable(nombre));
-        else if ((control->*property)())
+        else if ((control->*propiedad)())
             cumplen << nombre;
     }
     return cumplen;
 }
 
+namespace {
+
+/// The chart window's command buttons and text boxes, by name in creation order.
+const QStringList botones = {"CmdEjecutar", "cmdRestablecer", "CmdImprimir", "cmdBuscAv",
+                             "cmdzoom1",    "cmdzoom2",       "CmdNuevo",    "cmdEdicion",
+                             "cmdSalvar",   "cmdEliminar",    "cmdCancelar", "cmdSalir",
+                             "cmdAmort",    "cmdReferencias", "cmdHistorial"};
+const QStringList cajas = {"TxtSQL",       "Text1",    "Text3",    "Text4", "txtCuenta",
+                           "txtSubcuenta", "txtDescr", "txtrubro", "Text2", "txtObserv"};
+
 } // namespace
-
-QStringList controlesHabilitados(const QWidget* ventana, const QStringList& nombres)
-{
-    return controlesQue(ventana, nombres, &QWidget::isEnabled);
-}
-
-QStringList controlesVisibles(const QWidget* ventana, const QStringList& nombres)
-{
-    return controlesQue(ventana, nombres, &QWidget::isVisible);
-}
 
 void comprobarNavegando(const QWidget* cuadro)
 {
-    QStringList botones = ChartTestSupport::allCommandButtons();
-    botones.removeAll(QStringLiteral("cmdSalvar"));
-    QCOMPARE(controlesHabilitados(cuadro, ChartTestSupport::allCommandButtons()), botones);
-    QCOMPARE(controlesHabilitados(cuadro, ChartTestSupport::allTextBoxes()),
-             (QStringList{"Text1", "Text3", "Text4"}));
+    QStringList habilitados = botones;
+    habilitados.removeAll(QStringLiteral("cmdSalvar"));
+    QCOMPARE(controlesQue(cuadro, botones), habilitados);
+    QCOMPARE(controlesQue(cuadro, cajas), (QStringList{"Text1", "Text3", "Text4"}));
 }
 
 void comprobarEditando(const QWidget* cuadro, bool rubro)
 {
-    QCOMPARE(controlesHabilitados(cuadro, ChartTestSupport::allCommandButtons()),
-             (QStringList{"cmdSalvar", "cmdCancelar"}));
-    QStringList cajas = ChartTestSupport::allTextBoxes();
+    QCOMPARE(controlesQue(cuadro, botones), (QStringList{"cmdSalvar", "cmdCancelar"}));
+    QStringList habilitadas = cajas;
     if (!rubro)
-        cajas.removeAll(QStringLiteral("txtrubro"));
-    QCOMPARE(controlesHabilitados(cuadro, ChartTestSupport::allTextBoxes()), cajas);
+        habilitadas.removeAll(QStringLiteral("txtrubro"));
+    QCOMPARE(controlesQue(cuadro, cajas), habilitadas);
     // Lists, options, the grid and the record source with its own buttons are left alone, and
     // the query box stays hidden.
     const QStringList otros = {
         "OptDesc",   "Optclase",   "optCod",      "optRubr",      "optVidaU", "DataCodigo",
         "DataRubro", "DataVidaU",  "Datarubro2",  "cbobusc",      "cbobusc2", "dbgResultados",
         "dcdatos",   "cmdPrimero", "cmdAnterior", "cmdSiguiente", "cmdUltimo"};
-    QCOMPARE(controlesHabilitados(cuadro, otros), otros);
-    QCOMPARE(controlesVisibles(cuadro, {"TxtSQL"}), QStringList());
+    QCOMPARE(controlesQue(cuadro, otros), otros);
+    QCOMPARE(controlesQue(cuadro, {"TxtSQL"}, &QWidget::isVisible), QStringList());
 }
 
 QList<Qt::CursorShape> punteroAlReposicionar(vemtaro::platform::DataControl* fuente,

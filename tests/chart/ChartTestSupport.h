@@ -32,9 +32,6 @@ public:
     static void procesarCierres();
     /// The visible top-level window named `name`, or null.
     static QWidget* ventanaVisible(const QString& name);
-    /// The chart window's command buttons and text boxes, by name in creation order.
-    static QStringList allCommandButtons();
-    static QStringList allTextBoxes();
     /// Runs `sql` on the data folder's database and returns the first column of the first row.
     QString consultar(const QString& sql) const;
     /// Replaces the accounts of the data folder's database by `filas`, in this order: each
@@ -68,9 +65,9 @@ QMap<QString, QString> nombresAccesibles(const QWidget* ventana);
 /// Checks that exactly one message box was shown since the last look: "Error: " and a
 /// description, OK only, with the application's title.
 void comprobarUnSoloError();
-/// The names among `nombres` of the controls of `ventana` that are enabled (visible), in order.
-QStringList controlesHabilitados(const QWidget* ventana, const QStringList& nombres);
-QStringList controlesVisibles(const QWidget* ventana, const QStringList& nombres);
+/// The names among `nombres` of the controls of `ventana` for which `propiedad` holds, in order.
+QStringList controlesQue(const QWidget* ventana, const QStringList& nombres,
+                         bool (QWidget::*propiedad)() const = &QWidget::isEnabled);
 /// Checks the chart window's browsing state: every command button but "Salvar" enabled, and of
 /// the text boxes only the three search words.
 void comprobarNavegando(const QWidget* cuadro);
