@@ -622,6 +622,19 @@ void FrmConsulVemtaro::mostrarLaBaseActual()
 
 void FrmConsulVemtaro::closeEvent(QCloseEvent* event)
 {
+    // The buttons are disabled while a record is being added or edited, but the close box is
+    // not: what the clerk typed is dropped only on their word.
+    if (!m_switching && cmdSalvar->isEnabled()) {
+        const int respuesta = MessageBox::show(
+            QStringLiteral("Hay un registro nuevo o en edición sin guardar: si sale ahora, se "
+                           "perderá.\r\n¿Desea salir sin guardarlo?"),
+            vbOKCancel + vbQuestion);
+        if (respuesta != vbOK) {
+            event->ignore();
+            return;
+        }
+        cmdCancelar_Click();
+    }
     // Leaving for good takes the hidden extended search window along, so that no hidden
     // window outlives this one.
     if (!m_switching) {

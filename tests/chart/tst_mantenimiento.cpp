@@ -356,6 +356,46 @@ private Q_SLOTS:
         QCOMPARE(ultima(u"OBSERVACIONES || count(*)"_s), u"x1"_s);
     }
 
+    // The close box is the one way out while adding or editing: it asks, Cancel keeps the
+    // window and what was typed, OK leaves without storing it. Browsing, it asks nothing.
+    void closingWhileAddingOrEditingAsksFirst_data()
+    {
+        QTest::addColumn<QString>("boton");
+        QTest::newRow("browsing") << QString();
+        QTest::newRow("Nuevo") << u"CmdNuevo"_s;
+        QTest::newRow("Edicion") << u"cmdEdicion"_s;
+    }
+
+    void closingWhileAddingOrEditingAsksFirst()
+    {
+        QFETCH(QString, boton);
+        FrmConsulVemtaro* w = abrir();
+        const QString actual = w->txtCuenta->text();
+        if (!boton.isEmpty()) {
+            pulsar(w->findChild<QAbstractButton*>(boton));
+            escribir(w->txtCuenta, u"777"_s);
+            const QString pregunta =
+                MessageBox::applicationTitle() +
+                u"|33|Hay un registro nuevo o en edición sin guardar: si sale ahora, se "
+                "perderá.\r\n¿Desea salir sin guardarlo?"_s;
+            MessageBox::setNextAnswer(platform::vbCancel);
+            QVERIFY(!w->close());
+            QCOMPARE(avisos(), QStringList{pregunta});
+            QVERIFY(w->isVisible());
+            comprobarEditando(w);
+            QCOMPARE(w->txtCuenta->text(), u"777"_s);
+            QVERIFY(w->close());
+            QCOMPARE(avisos(), QStringList{pregunta});
+        } else {
+            QVERIFY(w->close());
+            QCOMPARE(avisos(), QStringList());
+        }
+        ChartTestSupport::procesarCierres();
+        QCOMPARE(guardadas(), cuentas);
+        QCOMPARE(guardado(u"count(*)"_s, u"777"_s), u"0"_s);
+        QCOMPARE(guardado(u"count(*)"_s, actual), u"1"_s);
+    }
+
     void noBoxCutsALongText()
     {
         FrmConsulVemtaro* w = abrir();
