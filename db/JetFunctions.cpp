@@ -12,6 +12,9 @@ namespace vemtaro::db {
 
 namespace {
 
+/// The type name of a compiled pattern passed as a pointer value.
+constexpr char patternPointerType[] = "vemtaro_jet_pattern";
+
 void deletePattern(void* pattern)
 {
     delete static_cast<JetPattern*>(pattern);
@@ -25,7 +28,11 @@ void jetLike(sqlite3_context* context, int, sqlite3_value** arguments)
         sqlite3_result_null(context);
         return;
     }
-    const auto* pattern = static_cast<const JetPattern*>(sqlite3_get_auxdata(context, 0));
+    // A pattern compiled beforehand is the common case, and the cheapest to look up.
+    const auto* pattern =
+        static_cast<const JetPattern*>(sqlite3_value_pointer(patternValue, patternPointerType));
+    if (!pattern)
+        pattern = static_cast<const JetPattern*>(sqlite3_get_auxdata(context, 0));
     std::unique_ptr<JetPattern> compiled;
     if (!pattern) {
         if (sqlite3_value_type(patternValue) == SQLITE_NULL) {
@@ -66,6 +73,13 @@ void registerJetFunctions(sqlite3* db)
                                    &jetLike, nullptr, nullptr, nullptr) != SQLITE_OK)
         throw DbError(QStringLiteral("No se pueden preparar las funciones de búsqueda: %1.")
                           .arg(engineReason(sqlite3_errcode(db))));
+}
+
+void bindJetPattern(sqlite3_stmt* statement, int index, const JetPattern& pattern)
+{
+    // The engine only passes the pointer along; it never writes through it.
+    sqlite3_bind_pointer(statement, index, const_cast<JetPattern*>(&pattern), patternPointerType,
+                         nullptr);
 }
 
 } // namespace vemtaro::db

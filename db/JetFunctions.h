@@ -1,8 +1,11 @@
 #pragma once
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace vemtaro::db {
+
+class JetPattern;
 
 /// Registers on the connection `db` (never in the file's schema, so the plain `sqlite3` tool
 /// still opens, queries and sorts the file) the SQL function `jet_like(pattern, value)`: NULL
@@ -12,5 +15,11 @@ namespace vemtaro::db {
 /// The compiled pattern is kept for the statement while the pattern argument stays the same
 /// (a literal or a bound parameter). Throws DbError when the engine refuses the registration.
 void registerJetFunctions(sqlite3* db);
+
+/// Binds the compiled `pattern` to parameter `index` of `statement`, as the pattern argument
+/// of `jet_like`: it is matched as it stands, never compiled again, and never read as a text
+/// (elsewhere the parameter reads as NULL). The caller keeps `pattern` alive while the
+/// statement runs.
+void bindJetPattern(sqlite3_stmt* statement, int index, const JetPattern& pattern);
 
 } // namespace vemtaro::db

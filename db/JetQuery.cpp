@@ -3,6 +3,7 @@
 #include "BrokenText.h"
 #include "Connection.h"
 #include "DbError.h"
+#include "JetFunctions.h"
 #include "JetPattern.h"
 
 #include <QRegularExpression>
@@ -369,15 +370,16 @@ private:
         if (peek().kind != Kind::String)
             syntaxError(QStringLiteral("un patrón entre comillas"));
         const QByteArray pattern = take().text.toUtf8();
-        JetPattern{
-            std::string_view(pattern.constData(), size_t(pattern.size()))}; // throws if malformed
+        // Throws when malformed.
+        auto compiled = std::make_shared<const JetPattern>(
+            std::string_view(pattern.constData(), size_t(pattern.size())));
         if (++m_conditions > maxConditions)
             throw DbError(QStringLiteral("La consulta tiene demasiadas condiciones (máximo %1).")
                               .arg(maxConditions));
-        m_query.parameters.push_back(pattern);
+        m_query.patterns.push_back(std::move(compiled));
         return QStringLiteral("%1jet_like(?%2, %3)")
             .arg(negated ? QStringLiteral("NOT ") : QString())
-            .arg(m_query.parameters.size())
+            .arg(m_query.patterns.size())
             .arg(quotedName(m_query.table->columns[index]));
     }
 
@@ -429,6 +431,12 @@ private:
 };
 
 } // namespace
+
+void CompiledQuery::bindPatterns(sqlite3_stmt* statement) const
+{
+    for (std::size_t i = 0; i < patterns.size(); ++i)
+        bindJetPattern(statement, int(i + 1), *patterns[i]);
+}
 
 CompiledQuery compileQuery(const Connection& db, const QString& text)
 {

@@ -3,13 +3,16 @@
 #include "RowSorter.h"
 #include "Schema.h"
 
-#include <QByteArray>
 #include <QString>
+#include <memory>
 #include <vector>
+
+struct sqlite3_stmt;
 
 namespace vemtaro::db {
 
 class Connection;
+class JetPattern;
 
 /// A query text of a record source, checked and translated for SQLite.
 struct CompiledQuery {
@@ -17,8 +20,12 @@ struct CompiledQuery {
     /// One read-only SELECT of the matching rows in key order, yielding the key column and
     /// then the value of each field of `ordering`.
     QString selectSql;
-    /// UTF-8 texts bound in order to the `?1`, `?2`, ... parameters of `selectSql`.
-    std::vector<QByteArray> parameters;
+    /// The patterns of the `?1`, `?2`, ... parameters of `selectSql`, compiled once.
+    std::vector<std::shared_ptr<const JetPattern>> patterns;
+
+    /// Binds `patterns` to `statement`, prepared from `selectSql`. They stay owned here: this
+    /// query must outlive the statement's steps.
+    void bindPatterns(sqlite3_stmt* statement) const;
     /// The requested order (a RowSorter puts the rows in it); empty for key order.
     std::vector<SortField> ordering;
 };

@@ -469,9 +469,7 @@ void RecordSet::open(const QString& source)
     d->settlePending();
 
     Statement select(d->db.handle(), query.selectSql, false);
-    for (std::size_t i = 0; i < query.parameters.size(); ++i)
-        sqlite3_bind_text(select.get(), int(i + 1), query.parameters[i].constData(),
-                          int(query.parameters[i].size()), SQLITE_STATIC);
+    query.bindPatterns(select.get());
     RowSorter sorter(query.ordering);
     while (select.step())
         sorter.addRow(select.get());

@@ -200,9 +200,7 @@ private:
         if (sqlite3_prepare_v2(m_data->db->handle(), query.selectSql.toUtf8().constData(), -1,
                                &stmt, nullptr) != SQLITE_OK)
             return {-1}; // the engine refused it
-        for (size_t i = 0; i < query.parameters.size(); ++i)
-            sqlite3_bind_text(stmt, int(i + 1), query.parameters[i].constData(),
-                              int(query.parameters[i].size()), SQLITE_STATIC);
+        query.bindPatterns(stmt);
         RowSorter sorter(query.ordering);
         while (sqlite3_step(stmt) == SQLITE_ROW)
             sorter.addRow(stmt);
