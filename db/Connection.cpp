@@ -147,6 +147,9 @@ void configure(sqlite3* db)
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_exec(db, "PRAGMA foreign_keys = OFF", nullptr, nullptr, nullptr);
+    // A search reads the whole table: kept in memory (up to 128 MB, some two million
+    // accounts), a large chart's pages are read from the file once rather than at every search.
+    sqlite3_exec(db, "PRAGMA cache_size = -131072", nullptr, nullptr, nullptr);
 }
 
 // WAL lets another program read while we write. Switching needs the file to ourselves; when
@@ -227,12 +230,15 @@ std::unique_ptr<Connection> Connection::open(const QString& path)
         throw DbError(QStringLiteral("No se puede leer la base de datos «%1».").arg(path));
 
     QString readOnly = whyReadOnly(file);
+    // A connection is used by the GUI thread alone: SQLite need not lock it at every call.
+    constexpr int oneThread = SQLITE_OPEN_NOMUTEX;
     sqlite3* raw = nullptr;
-    const int rc = readOnly.isEmpty()
-                       ? sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
-                                         SQLITE_OPEN_READWRITE, nullptr)
-                       : sqlite3_open_v2(readOnlyUri(path).constData(), &raw,
-                                         SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    const int rc =
+        readOnly.isEmpty()
+            ? sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
+                              SQLITE_OPEN_READWRITE | oneThread, nullptr)
+            : sqlite3_open_v2(readOnlyUri(path).constData(), &raw,
+                              SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | oneThread, nullptr);
     Handle db(raw);
     if (rc != SQLITE_OK)
         throw DbError(QStringLiteral("No se puede abrir la base de datos «%1»: %2.")
