@@ -22,12 +22,12 @@ struct CompiledQuery {
     QString selectSql;
     /// The patterns of the `?1`, `?2`, ... parameters of `selectSql`, compiled once.
     std::vector<std::shared_ptr<const JetPattern>> patterns;
+    /// The requested order (a RowSorter puts the rows in it); empty for key order.
+    std::vector<SortField> ordering;
 
     /// Binds `patterns` to `statement`, prepared from `selectSql`. They stay owned here: this
     /// query must outlive the statement's steps.
     void bindPatterns(sqlite3_stmt* statement) const;
-    /// The requested order (a RowSorter puts the rows in it); empty for key order.
-    std::vector<SortField> ordering;
 };
 
 /// Checks and translates a record-source text: a bare table name, or a Jet SELECT of all
