@@ -215,6 +215,7 @@ private Q_SLOTS:
         QTextTable* rubros = found.first();
         QCOMPARE(rubros->columns(), 4);
         QCOMPARE(cellText(rubros, 0, 0), QStringLiteral("Rubro"));
+        QCOMPARE(cellText(rubros, rubros->rows() - 1, 0), QStringLiteral("INTANGIBLES"));
         for (QTextTable* table : found) {
             QCOMPARE(table->cellAt(0, 0).format().background().color(), QColor(214, 230, 245));
             const QTextTableCellFormat last =
