@@ -511,10 +511,9 @@ private Q_SLOTS:
 
         const QByteArray png = imageBytes("PNG", QSize(20, 10)).toHex();
         const QByteArray jpeg = imageBytes("JPG", QSize(30, 15));
-        QTest::newRow("png in hex, natural size")
-            << "{\\pict\\pngblip\\picw20\\pich10 " + png + "}" << QSize(20, 10);
-        QTest::newRow("png sized by goal")
-            << "{\\pict\\pngblip\\picwgoal1500\\pichgoal600\n" + png + "}" << QSize(100, 40);
+        QTest::newRow("png in hex split over lines, natural size")
+            << "{\\pict\\pngblip\\picw20\\pich10 " + png.left(11) + "\r\n" + png.mid(11) + "}"
+            << QSize(20, 10);
         QTest::newRow("goal and scale")
             << "{\\pict\\pngblip\\picwgoal1500\\pichgoal600\\picscalex50\\picscaley200 " + png + "}"
             << QSize(50, 80);
@@ -523,8 +522,6 @@ private Q_SLOTS:
         QTest::newRow("jpeg in \\bin")
             << "{\\pict\\jpegblip\\bin" + QByteArray::number(jpeg.size()) + " " + jpeg + "}"
             << QSize(30, 15);
-        QTest::newRow("hex split over lines")
-            << "{\\pict\\pngblip " + png.left(11) + "\r\n" + png.mid(11) + "}" << QSize(20, 10);
         QTest::newRow("only the picture meant for this reader, of a kind it shows")
             << "{\\*\\shppict{\\pict\\pngblip " + png + "}}{\\nonshppict{\\pict\\wmetafile8 " +
                    imageBytes("PNG", QSize(4, 4)).toHex() +
