@@ -552,22 +552,29 @@ private Q_SLOTS:
         QCOMPARE(document.toRawText(), QStringLiteral("x"));
     }
     // Inputs the fuzzer once found troublesome: each is read and laid out.
-    void replaysFuzzFindings()
+    // The fuzzer's seed documents and every input that once made the reader crash, hang or
+    // misbehave (fuzz-regressions) are read and laid out.
+    void replaysTheFuzzCorpusAndFindings()
     {
-        const QDir folder(QFINDTESTDATA("fuzz-regressions"));
-        QVERIFY2(folder.exists(QStringLiteral("README.md")),
-                 "the fuzz-regressions folder is missing");
-        for (const QString& name : folder.entryList(QDir::Files)) {
-            QFile file(folder.filePath(name));
-            if (name == QStringLiteral("README.md") || !file.open(QIODevice::ReadOnly))
-                continue;
-            const QByteArray rtf = file.readAll();
-            QTextDocument document;
-            QVERIFY2(readRtf(rtf, document) == looksLikeRtf(rtf), qPrintable(name));
-            document.setTextWidth(500);
-            document.size();
+        int read = 0;
+        for (const char* place : {"../../fuzz/corpus", "fuzz-regressions"}) {
+            const QDir folder(QFINDTESTDATA(place));
+            QVERIFY2(folder.exists(), place);
+            for (const QString& name : folder.entryList(QDir::Files)) {
+                QFile file(folder.filePath(name));
+                if (name == QStringLiteral("README.md") || !file.open(QIODevice::ReadOnly))
+                    continue;
+                const QByteArray rtf = file.readAll();
+                QTextDocument document;
+                QVERIFY2(readRtf(rtf, document) == looksLikeRtf(rtf), qPrintable(name));
+                document.setTextWidth(500);
+                document.size();
+                ++read;
+            }
         }
+        QVERIFY(read >= 10);
     }
+
     // Random groups of RTF, with numbered marks of plain text between them: whatever a group
     // holds, the marks after it must show, in order, and the document must stay in proportion
     // to the input.
