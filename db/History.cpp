@@ -44,11 +44,10 @@ QString declaredTable(sqlite3* db, const QString& name)
                      QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' AND "
                                     "name = ?1 COLLATE NOCASE"),
                      false);
-    const QByteArray text = name.toUtf8();
-    sqlite3_bind_text(lookup.get(), 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    bindText(lookup.get(), 1, name);
     if (!lookup.step())
         return {};
-    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(lookup.get(), 0)));
+    return columnText(lookup.get(), 0);
 }
 
 bool isHistoryTable(sqlite3* db, const QString& table)
@@ -86,14 +85,12 @@ QVariant shownField(const TableSchema& table, const RowValues& values, const cha
     return {};
 }
 
-void bindText(sqlite3_stmt* stmt, int parameter, const QVariant& text)
+void bindNullableText(sqlite3_stmt* stmt, int parameter, const QVariant& text)
 {
-    if (text.isNull()) {
+    if (text.isNull())
         sqlite3_bind_null(stmt, parameter);
-        return;
-    }
-    const QByteArray bytes = text.toString().toUtf8();
-    sqlite3_bind_text(stmt, parameter, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+    else
+        bindText(stmt, parameter, text.toString());
 }
 
 } // namespace
@@ -201,11 +198,13 @@ qint64 History::record(const TableSchema& table, qint64 key, const std::optional
     bindText(stmt, 3, table.name);
     sqlite3_bind_int64(stmt, 4, key);
     bindText(stmt, 5, changeKindText(kind));
-    bindText(stmt, 6, before ? QVariant(QString::fromUtf8(historyText(*before))) : QVariant());
-    bindText(stmt, 7, after ? QVariant(QString::fromUtf8(historyText(*after))) : QVariant());
-    bindText(stmt, 8, shownField(table, shown, "CODIGO"));
-    bindText(stmt, 9, shownField(table, shown, "CLASE"));
-    bindText(stmt, 10, shownField(table, shown, "DESCRIPCION"));
+    bindNullableText(stmt, 6,
+                     before ? QVariant(QString::fromUtf8(historyText(*before))) : QVariant());
+    bindNullableText(stmt, 7,
+                     after ? QVariant(QString::fromUtf8(historyText(*after))) : QVariant());
+    bindNullableText(stmt, 8, shownField(table, shown, "CODIGO"));
+    bindNullableText(stmt, 9, shownField(table, shown, "CLASE"));
+    bindNullableText(stmt, 10, shownField(table, shown, "DESCRIPCION"));
     if (undoes > 0)
         sqlite3_bind_int64(stmt, 11, undoes);
     insert.step();

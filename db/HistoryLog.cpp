@@ -20,28 +20,22 @@ QString containing(const QString& word)
     return pattern + QLatin1Char('*');
 }
 
-QString text(sqlite3_stmt* stmt, int column)
-{
-    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                             sqlite3_column_bytes(stmt, column));
-}
-
 HistoryEntry entryAt(sqlite3_stmt* stmt)
 {
     HistoryEntry entry;
     entry.id = sqlite3_column_int64(stmt, 0);
-    entry.when = text(stmt, 1);
-    entry.user = text(stmt, 2);
-    entry.table = text(stmt, 3);
+    entry.when = columnText(stmt, 1);
+    entry.user = columnText(stmt, 2);
+    entry.table = columnText(stmt, 3);
     entry.key = sqlite3_column_int64(stmt, 4);
     entry.before = historyRowValues(stmt, 5);
     entry.after = historyRowValues(stmt, 6);
     // What the values show, rather than the stored word, which a hand may have altered.
     entry.kind = !entry.before ? ChangeKind::Added
                                : (!entry.after ? ChangeKind::Deleted : ChangeKind::Edited);
-    entry.code = text(stmt, 7);
-    entry.subaccount = text(stmt, 8);
-    entry.description = text(stmt, 9);
+    entry.code = columnText(stmt, 7);
+    entry.subaccount = columnText(stmt, 8);
+    entry.description = columnText(stmt, 9);
     entry.undoes = sqlite3_column_int64(stmt, 10);
     return entry;
 }

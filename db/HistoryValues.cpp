@@ -11,23 +11,10 @@ const QString binaryKey = QStringLiteral("base64");
 
 QJsonValue historyValue(sqlite3_stmt* stmt, int column)
 {
-    switch (sqlite3_column_type(stmt, column)) {
-    case SQLITE_INTEGER:
-        return QJsonValue(qint64(sqlite3_column_int64(stmt, column)));
-    case SQLITE_FLOAT:
-        return QJsonValue(sqlite3_column_double(stmt, column));
-    case SQLITE_TEXT:
-        return QJsonValue(
-            QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                              sqlite3_column_bytes(stmt, column)));
-    case SQLITE_BLOB: {
-        const QByteArray bytes(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
-                               sqlite3_column_bytes(stmt, column));
-        return QJsonObject{{binaryKey, QString::fromLatin1(bytes.toBase64())}};
-    }
-    default:
-        return QJsonValue(QJsonValue::Null);
-    }
+    const QVariant value = columnValue(stmt, column);
+    if (value.typeId() == QMetaType::QByteArray)
+        return QJsonObject{{binaryKey, QString::fromLatin1(value.toByteArray().toBase64())}};
+    return QJsonValue::fromVariant(value);
 }
 
 void bindHistoryValue(sqlite3_stmt* stmt, int parameter, const QJsonValue& value)
@@ -45,11 +32,9 @@ void bindHistoryValue(sqlite3_stmt* stmt, int parameter, const QJsonValue& value
     case QJsonValue::Bool:
         sqlite3_bind_int(stmt, parameter, value.toBool() ? 1 : 0);
         return;
-    case QJsonValue::String: {
-        const QByteArray text = value.toString().toUtf8();
-        sqlite3_bind_text(stmt, parameter, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    case QJsonValue::String:
+        bindText(stmt, parameter, value.toString());
         return;
-    }
     case QJsonValue::Object: {
         const QByteArray bytes =
             QByteArray::fromBase64(value.toObject().value(binaryKey).toString().toLatin1());
@@ -81,12 +66,10 @@ std::optional<RowValues> historyRowValues(sqlite3_stmt* stmt, int column)
 QStringList declaredColumns(sqlite3* db, const QString& table)
 {
     const Statement info(db, QStringLiteral("SELECT name FROM pragma_table_info(?1)"), false);
-    const QByteArray name = table.toUtf8();
-    sqlite3_bind_text(info.get(), 1, name.constData(), int(name.size()), SQLITE_STATIC);
+    bindText(info.get(), 1, table);
     QStringList columns;
     while (info.step())
-        columns << QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
+        columns << columnText(info.get(), 0);
     return columns;
 }
 

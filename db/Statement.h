@@ -8,10 +8,22 @@
 #include "EngineError.h"
 
 #include <QString>
+#include <QVariant>
 #include <sqlite3.h>
 #include <utility>
 
 namespace vemtaro::db {
+
+/// Column `column` of the current row of `stmt` as it is stored: an integer as a qlonglong, a
+/// decimal as a double, a text as a QString, a binary value as a QByteArray, a null as a null
+/// QVariant.
+QVariant columnValue(sqlite3_stmt* stmt, int column);
+
+/// Column `column` of the current row of `stmt` read as text; empty for a null.
+QString columnText(sqlite3_stmt* stmt, int column);
+
+/// Binds `text`, as UTF-8, to parameter `parameter` of `stmt`.
+void bindText(sqlite3_stmt* stmt, int parameter, const QString& text);
 
 /// A prepared statement, reset after each use so it can be run again.
 class Statement {
