@@ -2,13 +2,11 @@
 
 #include "Bench.h"
 
-#include "chart/Ventanas.h"
 #include "db/DataFolder.h"
 #include "platform/MessageBox.h"
 #include "platform/SearchForm.h"
 
 #include <QAbstractItemModel>
-#include <QDir>
 #include <algorithm>
 #include <cstdio>
 #include <sqlite3.h>
@@ -65,13 +63,8 @@ double median(std::vector<double> times)
 
 WindowBench::WindowBench(const QString& group, int rows,
                          void (*write)(const QString& path, int rows), const char* table)
-    : m_group(group), m_rows(rows), m_table(table)
+    : m_folder(rows, write), m_group(group), m_rows(rows), m_table(table)
 {
-    qputenv("XDG_DATA_HOME", m_home.path().toUtf8());
-    prepararAplicacion();
-    platform::MessageBox::setRecording(true);
-    QDir().mkpath(db::dataFolder());
-    write(db::databasePath(), rows);
     sqlite3_open_v2(db::databasePath().toUtf8().constData(), &m_builtin, SQLITE_OPEN_READONLY,
                     nullptr);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "SyntheticChartFolder.h"
+
 #include <QString>
-#include <QTemporaryDir>
 #include <functional>
 
 struct sqlite3;
@@ -13,8 +14,7 @@ class SearchForm;
 namespace vemtaro::bench {
 
 /// A search window's benchmark: clicks of the window beside the same work done by SQLite
-/// alone, on one synthetic database in a temporary data folder (XDG_DATA_HOME), with the
-/// application prepared as the program does and message boxes recorded instead of shown.
+/// alone, on one synthetic database in a temporary data folder (see SyntheticChartFolder).
 class WindowBench {
 public:
     /// Writes the database with `write(path, rows)`; create the window afterwards. The figures
@@ -35,7 +35,7 @@ public:
                  const std::function<void()>& click, const char* builtinSql);
 
 private:
-    QTemporaryDir m_home;
+    SyntheticChartFolder m_folder;
     QString m_group;
     int m_rows;
     const char* m_table;
