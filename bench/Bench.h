@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <vector>
 
 namespace vemtaro::bench {
 
@@ -14,6 +15,12 @@ struct Registration {
 
 /// Prints one figure as a line "name value".
 void report(const QString& name, double value);
+
+/// The middle one of `values` (the upper middle one of an even count).
+double median(std::vector<double> values);
+
+/// The processor time this thread has used so far, in milliseconds.
+double threadCpuMs();
 
 /// Median wall time in milliseconds of `runs` runs of `work`; `prepare`, when given, runs
 /// before each run and is not timed.

@@ -7,7 +7,6 @@
 #include "platform/SearchForm.h"
 
 #include <QAbstractItemModel>
-#include <algorithm>
 #include <cstdio>
 #include <sqlite3.h>
 #include <vector>
@@ -51,12 +50,6 @@ int builtinFirstPage(sqlite3* db, const char* table, const char* sql)
     sqlite3_finalize(keys);
     sqlite3_finalize(row);
     return int(found.size());
-}
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 namespace vemtaro::bench {
@@ -32,6 +33,19 @@ void report(const QString& name, double value)
     std::fflush(stdout);
 }
 
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
 double medianMs(int runs, const std::function<void()>& work, const std::function<void()>& prepare)
 {
     std::vector<double> times;
@@ -43,8 +57,7 @@ double medianMs(int runs, const std::function<void()>& work, const std::function
         work();
         times.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return median(std::move(times));
 }
 
 } // namespace vemtaro::bench

@@ -10,9 +10,7 @@
 #include "platform/MessageBox.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -27,13 +25,6 @@ struct Timing {
     double cpuMs;
 };
 
-double threadCpuMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
 /// Medians of `runs` runs of `work`, each after an untimed `prepare`.
 Timing measure(const std::function<void()>& work, const std::function<void()>& prepare)
 {
@@ -44,9 +35,7 @@ Timing measure(const std::function<void()>& work, const std::function<void()>& p
         wall.push_back(medianMs(1, work));
         cpu.push_back(threadCpuMs() - cpuBefore);
     }
-    std::sort(wall.begin(), wall.end());
-    std::sort(cpu.begin(), cpu.end());
-    return {wall[runs / 2], cpu[runs / 2]};
+    return {median(std::move(wall)), median(std::move(cpu))};
 }
 
 void run()

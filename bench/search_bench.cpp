@@ -10,9 +10,7 @@
 #include "db/RecordSet.h"
 
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <sqlite3.h>
 #include <vector>
@@ -64,20 +62,9 @@ int stepAllKeys(sqlite3* db, const char* sql, const std::vector<QByteArray>& par
 
 double threadMs(const std::function<void()>& work)
 {
-    const auto now = [] {
-        timespec time{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
-        return double(time.tv_sec) * 1e3 + double(time.tv_nsec) / 1e6;
-    };
-    const double start = now();
+    const double start = threadCpuMs();
     work();
-    return now() - start;
-}
-
-double median(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return threadCpuMs() - start;
 }
 
 void measure(const Work& work, db::Connection& connection, int rows)
