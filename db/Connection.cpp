@@ -275,10 +275,15 @@ Connection::~Connection()
     sqlite3_close_v2(m_db);
 }
 
+void Connection::checkWritable() const
+{
+    if (isReadOnly())
+        throw DbError(QStringLiteral("No se pueden guardar cambios. ") + m_readOnlyReason);
+}
+
 History& Connection::history()
 {
-    if (!m_history)
-        throw DbError(QStringLiteral("No se pueden guardar cambios. ") + m_readOnlyReason);
+    checkWritable(); // a read-only file has no history to write
     return *m_history;
 }
 

@@ -48,6 +48,9 @@ public:
     bool isReadOnly() const { return !m_readOnlyReason.isEmpty(); }
     /// Why the file was opened read-only, a Spanish sentence naming it; empty when writable.
     const QString& readOnlyReason() const { return m_readOnlyReason; }
+    /// Throws DbError with the reason on a read-only file, as every change then does; returns
+    /// otherwise.
+    void checkWritable() const;
 
     /// The history that records every write to this file. Throws DbError with the reason on a
     /// read-only file, where nothing is written.

@@ -207,7 +207,6 @@ struct RecordSet::Impl {
 
     void beginOperation();
     bool unreadable(qint64 key) const { return damaged.count(key) || blocked.count(key); }
-    void checkWritable() const;
     std::optional<Row> readStored(qint64 key) const;
     const Row* cachedRow(qint64 key) const;
     QString shown(const QVariant& value) const;
@@ -228,12 +227,6 @@ void RecordSet::Impl::beginOperation()
     blocked.clear();
     readFailureReported = false;
     readsBlocked = false;
-}
-
-void RecordSet::Impl::checkWritable() const
-{
-    if (db.isReadOnly())
-        throw DbError(QStringLiteral("No se pueden guardar cambios. ") + db.readOnlyReason());
 }
 
 std::optional<Row> RecordSet::Impl::readStored(qint64 key) const
@@ -356,7 +349,7 @@ std::vector<StoredValue> RecordSet::Impl::storedBuffer() const
 
 void RecordSet::Impl::writePending()
 {
-    checkWritable();
+    db.checkWritable();
     const std::vector<StoredValue> values = storedBuffer();
     sqlite3* h = db.handle();
     WriteTransaction transaction(h);
@@ -605,7 +598,7 @@ RecordSet::EditMode RecordSet::editMode() const
 
 void RecordSet::checkWritable() const
 {
-    d->checkWritable();
+    d->db.checkWritable();
 }
 
 bool RecordSet::inPlaceEdit() const
@@ -618,7 +611,7 @@ void RecordSet::addNew()
     d->beginOperation();
     if (!d->table)
         throw noCurrentRecord();
-    d->checkWritable();
+    d->db.checkWritable();
     d->settlePending();
     d->mode = EditMode::AddNew;
     d->buffer.assign(d->fieldCount(), QVariant());
@@ -631,7 +624,7 @@ void RecordSet::edit()
     d->inPlace = false;
     if (d->mode == EditMode::Edit)
         return;
-    d->checkWritable();
+    d->db.checkWritable();
     if (d->mode == EditMode::AddNew)
         d->settlePending();
     if (!d->onRecord())
@@ -653,7 +646,7 @@ void RecordSet::checkValue(int field, const QVariant& value) const
 {
     if (field < 0 || field >= d->fieldCount())
         throw DbError(QStringLiteral("El campo pedido no existe en la tabla."));
-    d->checkWritable();
+    d->db.checkWritable();
     d->storedValue(field, value);
 }
 
@@ -688,7 +681,7 @@ void RecordSet::deleteCurrent()
     d->beginOperation();
     if (!d->onRecord())
         throw noCurrentRecord();
-    d->checkWritable();
+    d->db.checkWritable();
     const int row = d->position;
     const qint64 key = d->keys[row];
     {
