@@ -419,11 +419,6 @@ void mayusculasConCursorAlFinal(TextBox* box)
         box->setSelStart(int(box->text().size()));
 }
 
-void mostrarError(const db::DbError& error)
-{
-    MessageBox::show(QStringLiteral("Error: ") + error.description());
-}
-
 } // namespace
 
 void FrmConsulVemtaro::empezarEdicion()
@@ -452,7 +447,7 @@ void FrmConsulVemtaro::CmdNuevo_Click()
             dcdatos->moveLast();
         dcdatos->addNew();
     } catch (const db::DbError& error) {
-        mostrarError(error);
+        MessageBox::showError(error.description());
         return;
     }
     empezarEdicion();
@@ -464,7 +459,7 @@ void FrmConsulVemtaro::cmdEdicion_Click()
     try {
         dcdatos->edit();
     } catch (const db::DbError& error) {
-        mostrarError(error);
+        MessageBox::showError(error.description());
         return;
     }
     empezarEdicion();
@@ -490,7 +485,7 @@ void FrmConsulVemtaro::cmdSalvar_Click()
             CmdNuevo->setFocus();
             return;
         } catch (const db::DbError& error) {
-            mostrarError(error);
+            MessageBox::showError(error.description());
         }
     }
 }
@@ -591,7 +586,7 @@ void FrmConsulVemtaro::cmdHistorial_Click()
         try {
             dcdatos->moveTo(dcdatos->recordset().absolutePosition());
         } catch (const db::DbError& error) {
-            mostrarError(error);
+            MessageBox::showError(error.description());
             return;
         }
     }

@@ -20,11 +20,6 @@ namespace {
 
 const QString titulo = QStringLiteral("Historial de cambios");
 
-void mostrarError(const QString& descripcion)
-{
-    MessageBox::show(QStringLiteral("Error: ") + descripcion);
-}
-
 } // namespace
 
 FrmHistorial::FrmHistorial(db::Connection& db, QWidget* parent)
@@ -41,7 +36,7 @@ FrmHistorial::FrmHistorial(db::Connection& db, QWidget* parent)
     setTabOrderByIndex(
         {{0, txtPalabra}, {1, dbgHistorial}, {2, txtDetalle}, {3, cmdDeshacer}, {4, cmdCerrar}});
 
-    connect(m_modelo, &history::HistoryModel::readFailed, this, &mostrarError,
+    connect(m_modelo, &history::HistoryModel::readFailed, this, &MessageBox::showError,
             Qt::QueuedConnection);
     txtPalabra->Change = [this] { txtPalabra_Change(); };
     cmdDeshacer->Click = [this] { cmdDeshacer_Click(); };
@@ -170,7 +165,7 @@ void FrmHistorial::cmdDeshacer_Click()
             return;
         m_deshacer.undo(cambio, estado);
     } catch (const db::DbError& error) {
-        mostrarError(error.description());
+        MessageBox::showError(error.description());
         return;
     }
     m_huboCambios = true;

@@ -53,12 +53,8 @@ DataControl::DataControl(db::Connection& db, const QString& recordSource, QWidge
     // Numbers are read and shown as the clerk writes them everywhere else.
     m_recordset.setNumberFormat({&toNumber, &toText});
     // Reported after the paint or move that met it, once.
-    connect(
-        &m_recordset, &db::RecordSet::readFailed, this,
-        [](const QString& description) {
-            MessageBox::show(QStringLiteral("Error: ") + description);
-        },
-        Qt::QueuedConnection);
+    connect(&m_recordset, &db::RecordSet::readFailed, this, &MessageBox::showError,
+            Qt::QueuedConnection);
 
     connect(&m_recordset, &db::RecordSet::repositioned, this, [this] {
         fillBoundBoxes();

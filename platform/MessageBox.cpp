@@ -31,6 +31,11 @@ int MessageBox::show(const QString& prompt, int style, const QString& title)
     return box.exec() == QMessageBox::Ok ? vbOK : (withCancel ? vbCancel : vbOK);
 }
 
+void MessageBox::showError(const QString& description)
+{
+    show(QStringLiteral("Error: ") + description);
+}
+
 void MessageBox::setRecording(bool on)
 {
     Seam::shared().setRecording(on);
