@@ -439,13 +439,10 @@ void FrmConsulVemtaro::terminarEdicion()
     Text4->setEnabled(true);
 }
 
-void FrmConsulVemtaro::CmdNuevo_Click()
+void FrmConsulVemtaro::abrirRegistro(const std::function<void()>& comenzar)
 {
     try {
-        // An empty result has no last record to stand on; the new record starts all the same.
-        if (dcdatos->recordset().recordCount() > 0)
-            dcdatos->moveLast();
-        dcdatos->addNew();
+        comenzar();
     } catch (const db::DbError& error) {
         MessageBox::showError(error.description());
         return;
@@ -454,16 +451,19 @@ void FrmConsulVemtaro::CmdNuevo_Click()
     txtCuenta->setFocus();
 }
 
+void FrmConsulVemtaro::CmdNuevo_Click()
+{
+    abrirRegistro([this] {
+        // An empty result has no last record to stand on; the new record starts all the same.
+        if (dcdatos->recordset().recordCount() > 0)
+            dcdatos->moveLast();
+        dcdatos->addNew();
+    });
+}
+
 void FrmConsulVemtaro::cmdEdicion_Click()
 {
-    try {
-        dcdatos->edit();
-    } catch (const db::DbError& error) {
-        MessageBox::showError(error.description());
-        return;
-    }
-    empezarEdicion();
-    txtCuenta->setFocus();
+    abrirRegistro([this] { dcdatos->edit(); });
 }
 
 void FrmConsulVemtaro::cmdSalvar_Click()
