@@ -24,7 +24,7 @@ const QString titulo = QStringLiteral("Historial de cambios");
 
 FrmHistorial::FrmHistorial(db::Connection& db, QWidget* parent)
     : Form(parent, Qt::Dialog), m_db(db), m_deshacer(db),
-      m_modelo(new history::HistoryModel(db, this)), m_soloLectura(db.isReadOnly())
+      m_modelo(new history::HistoryModel(db, this))
 {
     setObjectName(QStringLiteral("FrmHistorial"));
     setWindowTitle(titulo);
@@ -32,7 +32,7 @@ FrmHistorial::FrmHistorial(db::Connection& db, QWidget* parent)
     setBackColor(QColor(bgr(0x00C0C000)));
     setClientSizeTwips(11790, 6495);
     setFont(sansFont(9.75));
-    crearControles(m_soloLectura, db.readOnlyReason());
+    crearControles(db.isReadOnly(), db.readOnlyReason());
     setTabOrderByIndex(
         {{0, txtPalabra}, {1, dbgHistorial}, {2, txtDetalle}, {3, cmdDeshacer}, {4, cmdCerrar}});
 
@@ -133,7 +133,7 @@ void FrmHistorial::seleccionar(qint64 id)
 void FrmHistorial::dbgHistorial_CurrentChanged()
 {
     const QModelIndex actual = dbgHistorial->currentIndex();
-    cmdDeshacer->setEnabled(actual.isValid() && !m_soloLectura);
+    cmdDeshacer->setEnabled(actual.isValid() && !m_db.isReadOnly());
     if (!actual.isValid()) {
         txtDetalle->setText(QString());
         return;
