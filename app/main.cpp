@@ -11,7 +11,7 @@ int main(int argc, char** argv)
     try {
         vemtaro::prepararCarpetaDeDatos();
     } catch (const vemtaro::db::DbError& error) {
-        vemtaro::platform::MessageBox::show(QStringLiteral("Error: ") + error.description());
+        vemtaro::platform::MessageBox::showError(error.description());
         return 1;
     }
     if (!vemtaro::mostrarFrmConsulVemtaro())

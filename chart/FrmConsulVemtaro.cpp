@@ -419,11 +419,6 @@ void mayusculasConCursorAlFinal(TextBox* box)
         box->setSelStart(int(box->text().size()));
 }
 
-void mostrarError(const db::DbError& error)
-{
-    MessageBox::show(QStringLiteral("Error: ") + error.description());
-}
-
 } // namespace
 
 void FrmConsulVemtaro::empezarEdicion()
@@ -444,31 +439,31 @@ void FrmConsulVemtaro::terminarEdicion()
     Text4->setEnabled(true);
 }
 
-void FrmConsulVemtaro::CmdNuevo_Click()
+void FrmConsulVemtaro::abrirRegistro(const std::function<void()>& comenzar)
 {
     try {
-        // An empty result has no last record to stand on; the new record starts all the same.
-        if (dcdatos->recordset().recordCount() > 0)
-            dcdatos->moveLast();
-        dcdatos->addNew();
+        comenzar();
     } catch (const db::DbError& error) {
-        mostrarError(error);
+        MessageBox::showError(error.description());
         return;
     }
     empezarEdicion();
     txtCuenta->setFocus();
 }
 
+void FrmConsulVemtaro::CmdNuevo_Click()
+{
+    abrirRegistro([this] {
+        // An empty result has no last record to stand on; the new record starts all the same.
+        if (dcdatos->recordset().recordCount() > 0)
+            dcdatos->moveLast();
+        dcdatos->addNew();
+    });
+}
+
 void FrmConsulVemtaro::cmdEdicion_Click()
 {
-    try {
-        dcdatos->edit();
-    } catch (const db::DbError& error) {
-        mostrarError(error);
-        return;
-    }
-    empezarEdicion();
-    txtCuenta->setFocus();
+    abrirRegistro([this] { dcdatos->edit(); });
 }
 
 void FrmConsulVemtaro::cmdSalvar_Click()
@@ -490,7 +485,7 @@ void FrmConsulVemtaro::cmdSalvar_Click()
             CmdNuevo->setFocus();
             return;
         } catch (const db::DbError& error) {
-            mostrarError(error);
+            MessageBox::showError(error.description());
         }
     }
 }
@@ -591,7 +586,7 @@ void FrmConsulVemtaro::cmdHistorial_Click()
         try {
             dcdatos->moveTo(dcdatos->recordset().absolutePosition());
         } catch (const db::DbError& error) {
-            mostrarError(error);
+            MessageBox::showError(error.description());
             return;
         }
     }

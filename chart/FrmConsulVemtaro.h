@@ -4,6 +4,8 @@
 #include "platform/DataCombo.h"
 #include "platform/SearchForm.h"
 
+#include <functional>
+
 namespace vemtaro {
 
 /// The chart of accounts window: the window the program starts with and the hub from which
@@ -136,6 +138,9 @@ private:
     void txtDescr_LostFocus();
     void txtrubro_KeyPress(int& keyAscii);
     void Text2_GotFocus();
+    /// Runs `comenzar` (a new record, or an edit of the current one); when it succeeds, goes
+    /// adding or editing with the focus on txtCuenta, else tells the failure and stays browsing.
+    void abrirRegistro(const std::function<void()>& comenzar);
     /// Adding or editing: every box enabled, only Salvar and Cancelar pressable.
     void empezarEdicion();
     /// Browsing again after a save or a cancel: every button but Salvar, the search-word boxes

@@ -29,11 +29,6 @@ QPointer<FrmConsulExt>& frmConsulExt()
     return window;
 }
 
-void mostrarError(const db::DbError& error)
-{
-    platform::MessageBox::show(QStringLiteral("Error: ") + error.description());
-}
-
 void volverDeFrmConsulExt(FrmConsulExt* extendida);
 
 /// Loads the extended search window, hidden; null (the failure shown) when it cannot.
@@ -50,7 +45,7 @@ FrmConsulExt* cargarFrmConsulExt()
         frmConsulExt() = window;
         return window;
     } catch (const db::DbError& error) {
-        mostrarError(error);
+        platform::MessageBox::showError(error.description());
         return nullptr;
     }
 }
@@ -100,7 +95,7 @@ FrmConsulVemtaro* mostrarFrmConsulVemtaro()
         window->CmdEjecutar->setFocus();
         return window;
     } catch (const db::DbError& error) {
-        mostrarError(error);
+        platform::MessageBox::showError(error.description());
         return nullptr;
     }
 }

@@ -20,16 +20,11 @@ namespace {
 
 const QString titulo = QStringLiteral("Historial de cambios");
 
-void mostrarError(const QString& descripcion)
-{
-    MessageBox::show(QStringLiteral("Error: ") + descripcion);
-}
-
 } // namespace
 
 FrmHistorial::FrmHistorial(db::Connection& db, QWidget* parent)
     : Form(parent, Qt::Dialog), m_db(db), m_deshacer(db),
-      m_modelo(new history::HistoryModel(db, this)), m_soloLectura(db.isReadOnly())
+      m_modelo(new history::HistoryModel(db, this))
 {
     setObjectName(QStringLiteral("FrmHistorial"));
     setWindowTitle(titulo);
@@ -37,11 +32,11 @@ FrmHistorial::FrmHistorial(db::Connection& db, QWidget* parent)
     setBackColor(QColor(bgr(0x00C0C000)));
     setClientSizeTwips(11790, 6495);
     setFont(sansFont(9.75));
-    crearControles(m_soloLectura, db.readOnlyReason());
+    crearControles(db.isReadOnly(), db.readOnlyReason());
     setTabOrderByIndex(
         {{0, txtPalabra}, {1, dbgHistorial}, {2, txtDetalle}, {3, cmdDeshacer}, {4, cmdCerrar}});
 
-    connect(m_modelo, &history::HistoryModel::readFailed, this, &mostrarError,
+    connect(m_modelo, &history::HistoryModel::readFailed, this, &MessageBox::showError,
             Qt::QueuedConnection);
     txtPalabra->Change = [this] { txtPalabra_Change(); };
     cmdDeshacer->Click = [this] { cmdDeshacer_Click(); };
@@ -138,7 +133,7 @@ void FrmHistorial::seleccionar(qint64 id)
 void FrmHistorial::dbgHistorial_CurrentChanged()
 {
     const QModelIndex actual = dbgHistorial->currentIndex();
-    cmdDeshacer->setEnabled(actual.isValid() && !m_soloLectura);
+    cmdDeshacer->setEnabled(actual.isValid() && !m_db.isReadOnly());
     if (!actual.isValid()) {
         txtDetalle->setText(QString());
         return;
@@ -170,7 +165,7 @@ void FrmHistorial::cmdDeshacer_Click()
             return;
         m_deshacer.undo(cambio, estado);
     } catch (const db::DbError& error) {
-        mostrarError(error.description());
+        MessageBox::showError(error.description());
         return;
     }
     m_huboCambios = true;

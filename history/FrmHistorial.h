@@ -60,7 +60,6 @@ private:
     db::Connection& m_db;
     db::HistoryUndo m_deshacer;
     history::HistoryModel* m_modelo;
-    bool m_soloLectura;
     bool m_huboCambios = false;
 };
 

@@ -53,16 +53,10 @@ DataControl::DataControl(db::Connection& db, const QString& recordSource, QWidge
     // Numbers are read and shown as the clerk writes them everywhere else.
     m_recordset.setNumberFormat({&toNumber, &toText});
     // Reported after the paint or move that met it, once.
-    connect(
-        &m_recordset, &db::RecordSet::readFailed, this,
-        [](const QString& description) {
-            MessageBox::show(QStringLiteral("Error: ") + description);
-        },
-        Qt::QueuedConnection);
+    connect(&m_recordset, &db::RecordSet::readFailed, this, &MessageBox::showError,
+            Qt::QueuedConnection);
 
     connect(&m_recordset, &db::RecordSet::repositioned, this, [this] {
-        // A reposition settles any pending record (written, abandoned or deleted).
-        m_startedHere = false;
         fillBoundBoxes();
         Q_EMIT Reposition();
     });
@@ -100,21 +94,18 @@ void DataControl::bind(TextControl* box, const QString& field)
 void DataControl::addNew()
 {
     m_recordset.addNew();
-    m_startedHere = true;
     fillBoundBoxes();
 }
 
 void DataControl::edit()
 {
     m_recordset.edit();
-    m_startedHere = true;
 }
 
 void DataControl::update()
 {
     takeBoundEdits();
     m_recordset.update();
-    m_startedHere = false;
     fillBoundBoxes();
 }
 
@@ -161,7 +152,6 @@ void DataControl::moveLast()
 void DataControl::updateControls()
 {
     m_recordset.cancelUpdate();
-    m_startedHere = false;
     fillBoundBoxes();
 }
 
@@ -190,12 +180,13 @@ void DataControl::showReadOnly(const QString& reason)
 
 bool DataControl::pendingAddOrEdit() const
 {
-    return m_startedHere && m_recordset.editMode() != db::RecordSet::EditMode::None;
+    // The grid's cell edits are in-place ones; addNew() and edit() start the others.
+    return m_recordset.editMode() != db::RecordSet::EditMode::None && !m_recordset.inPlaceEdit();
 }
 
 bool DataControl::newRecordIsBlank() const
 {
-    if (!m_startedHere || m_recordset.editMode() != db::RecordSet::EditMode::AddNew)
+    if (m_recordset.editMode() != db::RecordSet::EditMode::AddNew)
         return false;
     return std::all_of(m_bindings.begin(), m_bindings.end(), [](const Binding& binding) {
         return binding.box->text().trimmed().isEmpty();

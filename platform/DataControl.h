@@ -102,7 +102,6 @@ private:
     QString m_recordSource;
     QLabel* m_caption;
     std::vector<Binding> m_bindings;
-    bool m_startedHere = false; ///< the pending record came from addNew() or edit()
 };
 
 } // namespace vemtaro::platform

@@ -178,7 +178,7 @@ void DataGrid::reportLater(const QString& description)
         [this, description] {
             m_reportPending = false;
             followRecordSource();
-            MessageBox::show(QStringLiteral("Error: ") + description);
+            MessageBox::showError(description);
         },
         Qt::QueuedConnection);
 }

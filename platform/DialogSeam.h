@@ -11,6 +11,13 @@ namespace vemtaro::platform {
 /// queue of answers, or with the dialog's own fallback when the queue is empty.
 template <class Question, class Answer> class DialogSeam {
 public:
+    /// The one seam of the dialog that asks `Question` and takes `Answer`.
+    static DialogSeam& shared()
+    {
+        static DialogSeam instance;
+        return instance;
+    }
+
     bool recording() const { return m_recording; }
     /// Turns recording on or off, forgetting the queue and what was asked.
     void setRecording(bool on)

@@ -8,18 +8,14 @@
 
 namespace vemtaro::platform {
 namespace {
-DialogSeam<MessageBox::Shown, int>& seam()
-{
-    static DialogSeam<MessageBox::Shown, int> instance;
-    return instance;
-}
+using Seam = DialogSeam<MessageBox::Shown, int>;
 } // namespace
 
 int MessageBox::show(const QString& prompt, int style, const QString& title)
 {
     const QString shownTitle = title.isEmpty() ? applicationTitle() : title;
-    if (seam().recording())
-        return seam().answer({prompt, style, shownTitle}, vbOK);
+    if (Seam::shared().recording())
+        return Seam::shared().answer({prompt, style, shownTitle}, vbOK);
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(shownTitle);
     box.setText(prompt);
@@ -35,19 +31,24 @@ int MessageBox::show(const QString& prompt, int style, const QString& title)
     return box.exec() == QMessageBox::Ok ? vbOK : (withCancel ? vbCancel : vbOK);
 }
 
+void MessageBox::showError(const QString& description)
+{
+    show(QStringLiteral("Error: ") + description);
+}
+
 void MessageBox::setRecording(bool on)
 {
-    seam().setRecording(on);
+    Seam::shared().setRecording(on);
 }
 
 void MessageBox::setNextAnswer(int answer)
 {
-    seam().enqueue(answer);
+    Seam::shared().enqueue(answer);
 }
 
 QList<MessageBox::Shown> MessageBox::takeShown()
 {
-    return seam().take();
+    return Seam::shared().take();
 }
 
 } // namespace vemtaro::platform

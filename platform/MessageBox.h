@@ -23,6 +23,9 @@ public:
     /// Shows `prompt` modally and returns the answer (vbOK or vbCancel; closing the box
     /// answers vbCancel when it has a Cancel button, vbOK otherwise).
     static int show(const QString& prompt, int style = vbOKOnly, const QString& title = {});
+    /// Shows "Error: " and `description` (OK only, the application's title): how a failure
+    /// is told to the clerk.
+    static void showError(const QString& description);
 
     struct Shown {
         QString prompt;

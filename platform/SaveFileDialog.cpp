@@ -6,18 +6,14 @@
 
 namespace vemtaro::platform {
 namespace {
-DialogSeam<SaveFileDialog::Asked, QString>& seam()
-{
-    static DialogSeam<SaveFileDialog::Asked, QString> instance;
-    return instance;
-}
+using Seam = DialogSeam<SaveFileDialog::Asked, QString>;
 } // namespace
 
 QString SaveFileDialog::ask(QWidget* parent, const QString& caption, const QString& proposedPath,
                             const QString& filter, const QString& suffix)
 {
-    if (seam().recording())
-        return seam().answer({caption, proposedPath}, QString());
+    if (Seam::shared().recording())
+        return Seam::shared().answer({caption, proposedPath}, QString());
     QFileDialog dialog(parent, caption, proposedPath, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
@@ -35,17 +31,17 @@ QString SaveFileDialog::ask(QWidget* parent, const QString& caption, const QStri
 
 void SaveFileDialog::setRecording(bool on)
 {
-    seam().setRecording(on);
+    Seam::shared().setRecording(on);
 }
 
 void SaveFileDialog::setNextAnswer(const QString& path)
 {
-    seam().enqueue(path);
+    Seam::shared().enqueue(path);
 }
 
 QList<SaveFileDialog::Asked> SaveFileDialog::takeAsked()
 {
-    return seam().take();
+    return Seam::shared().take();
 }
 
 } // namespace vemtaro::platform

@@ -53,9 +53,7 @@ SearchForm::SearchForm(const QString& recordSource) : m_db(db::Connection::open(
     cmdzoom2->Click = [this] { cmdzoom2_Click(); };
 
     connect(dcdatos, &DataControl::Reposition, this, &SearchForm::dcdatos_Reposition);
-    connect(dcdatos, &DataControl::moveFailed, this, [](const QString& description) {
-        MessageBox::show(QStringLiteral("Error: ") + description);
-    });
+    connect(dcdatos, &DataControl::moveFailed, this, &MessageBox::showError);
     // The record source opened on its first record before anyone listened.
     dcdatos_Reposition();
 }
@@ -105,7 +103,7 @@ void SearchForm::aplicarConsulta(const QString& text)
         }
     }
     if (failure)
-        MessageBox::show(QStringLiteral("Error: ") + *failure);
+        MessageBox::showError(*failure);
 }
 
 void SearchForm::dcdatos_Reposition()

@@ -1,5 +1,7 @@
 #include "ChartTestSupport.h"
 
+#include "../db/DbTestSupport.h"
+
 #include "chart/FrmConsulVemtaro.h"
 #include "chart/Ventanas.h"
 #include "db/DataFolder.h"
@@ -84,18 +86,8 @@ QWidget* ChartTestSupport::ventanaVisible(const QString& name)
 
 QString ChartTestSupport::consultar(const QString& sql) const
 {
-    sqlite3* db = nullptr;
-    QString result;
-    if (sqlite3_open_v2(vemtaro::db::databasePath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY,
-                        nullptr) == SQLITE_OK) {
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &stmt, nullptr) == SQLITE_OK &&
-            sqlite3_step(stmt) == SQLITE_ROW)
-            result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(db);
-    return result;
+    const QString value = OtherProgram(vemtaro::db::databasePath()).scalar(sql.toUtf8());
+    return value == u"<null>" || value == u"<none>" ? QString() : value;
 }
 
 void ChartTestSupport::usarCuentas(const QList<QStringList>& filas) const
@@ -126,10 +118,7 @@ void ChartTestSupport::reemplazarFilas(const QByteArray& tabla, const QByteArray
         sql += "INSERT INTO " + tabla + " (" + campos.join(", ") + ") VALUES (" +
                valores.join(", ") + ");";
     }
-    sqlite3* db = nullptr;
-    QVERIFY(sqlite3_open(vemtaro::db::databasePath().toUtf8().constData(), &db) == SQLITE_OK);
-    QCOMPARE(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
+    OtherProgram(vemtaro::db::databasePath()).exec(sql);
 }
 
 void escribir(QLineEdit* box, const QString& text)

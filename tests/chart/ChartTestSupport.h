@@ -32,7 +32,8 @@ public:
     static void procesarCierres();
     /// The visible top-level window named `name`, or null.
     static QWidget* ventanaVisible(const QString& name);
-    /// Runs `sql` on the data folder's database and returns the first column of the first row.
+    /// Runs `sql` on the data folder's database and returns the first column of the first row;
+    /// a null and a missing row both read as an empty text, a failure as "<error: ...>".
     QString consultar(const QString& sql) const;
     /// Replaces the accounts of the data folder's database by `filas`, in this order: each
     /// holds CODIGO, CLASE, DESCRIPCION, RUBRO, VIDA_UTIL and OBSERVACIONES, a null QString

@@ -3,6 +3,7 @@
 // history window opened from the chart window's "Historial", driven as a clerk drives it, with
 // "Deshacer" and its questions answered through the seam.
 #include "../chart/ChartTestSupport.h"
+#include "../db/DbTestSupport.h"
 
 #include "chart/FrmConsulVemtaro.h"
 #include "db/Connection.h"
@@ -25,7 +26,6 @@
 #include <QTableView>
 #include <QTest>
 #include <pwd.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
 using namespace vemtaro;
@@ -48,13 +48,7 @@ void cerrar(QAbstractButton* boton)
 /// Runs `sql` on the data folder's database as another program would; a failure fails the test.
 void ejecutar(const QString& sql)
 {
-    sqlite3* db = nullptr;
-    QCOMPARE(sqlite3_open(db::databasePath().toUtf8().constData(), &db), SQLITE_OK);
-    sqlite3_busy_timeout(db, 5000);
-    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
-    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-    sqlite3_close(db);
-    QVERIFY2(rc == SQLITE_OK, qPrintable(message));
+    OtherProgram(db::databasePath()).exec(sql.toUtf8());
 }
 
 /// The chart window's "Historial" clicked: the history window it opened, or null.
