@@ -298,14 +298,17 @@ AccessTable::~AccessTable() = default;
 std::unique_ptr<AccessTable> AccessFile::openTable(int index)
 {
     MdbCatalogEntry* entry = d->tables.at(size_t(index));
+    const auto unreadable = [entry] {
+        return DbError(QStringLiteral("no se puede leer la tabla «%1»")
+                           .arg(QString::fromUtf8(entry->object_name)));
+    };
     MdbTableDef* table = mdb_read_table(entry);
     if (!table)
-        throw DbError(QStringLiteral("no se puede leer la tabla «%1»")
-                          .arg(QString::fromUtf8(entry->object_name)));
+        throw unreadable();
     std::unique_ptr<AccessTable::Impl> impl(
         new AccessTable::Impl{d->mdb, table, d->pageCount, {}, 0});
     if (!mdb_read_columns(table))
-        throw DbError(QStringLiteral("no se puede leer la tabla «%1»").arg(impl->name()));
+        throw unreadable();
     return std::unique_ptr<AccessTable>(new AccessTable(std::move(impl)));
 }
 

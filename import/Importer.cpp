@@ -175,8 +175,9 @@ public:
             m_tableNames.append(table.name);
         // The program keeps its change history there once it opens the file.
         m_tableNames.append(db::History::tableName());
+        const QStringList sourceTables = m_file.tableNames();
         std::vector<std::unique_ptr<AccessTable>> tables;
-        for (int i = 0; i < m_file.tableNames().size(); ++i) {
+        for (int i = 0; i < sourceTables.size(); ++i) {
             tables.push_back(m_file.openTable(i));
             m_total += tables.back()->recordedRows();
         }
@@ -193,7 +194,7 @@ public:
                 otherRows.append(copied);
         }
         for (const Table& table : std::as_const(m_design))
-            if (!m_file.tableNames().contains(table.name, Qt::CaseInsensitive))
+            if (!sourceTables.contains(table.name, Qt::CaseInsensitive))
                 m_summary.toReview.append(
                     QStringLiteral("la tabla «%1» no estaba en el archivo; se creó vacía")
                         .arg(table.name));

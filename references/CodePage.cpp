@@ -209,9 +209,8 @@ void CodePageDecoder::setCodePage(int codePage, QString& out)
         return;
     flush(out);
     codePage_ = codePage;
-    symbols_ = isSymbolCodePage(codePage);
     table_ = singleByteTable(codePage);
-    if (symbols_ || table_)
+    if (isSymbolCodePage(codePage) || table_)
         return;
     if (doubleByteName(codePage)) {
         if (!iconv_ || iconv_->codePage() != codePage)
@@ -225,7 +224,7 @@ void CodePageDecoder::setCodePage(int codePage, QString& out)
 
 void CodePageDecoder::decode(QByteArrayView bytes, QString& out)
 {
-    if (symbols_) {
+    if (isSymbolCodePage(codePage_)) {
         decodeSymbols(bytes, out);
         return;
     }

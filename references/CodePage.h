@@ -68,7 +68,6 @@ private:
 
     int codePage_ = 1252;
     const char16_t* table_ = nullptr; // upper half of a single-byte code page, or null
-    bool symbols_ = false;            // a symbol code page: bytes go through symbolCharacter
     QByteArray carry_;
     std::unique_ptr<Iconv> iconv_;
 };

@@ -1,10 +1,11 @@
 // Importing the office's Access database: every value of the shipped Jet 3 and Jet 4 files,
 // what the import keeps, creates and lists for review, decoded texts, every refusal with
 // nothing left behind, the progress; the first start that runs it, and the command.
+#include "../db/DbTestSupport.h"
+
 #include "chart/ImportacionInicial.h"
 #include "chart/Ventanas.h"
 #include "db/DataFolder.h"
-#include "db/DbError.h"
 #include "import/FirstStart.h"
 #include "platform/MessageBox.h"
 
@@ -109,17 +110,6 @@ void compareStored(const QString& database, const QJsonObject& table)
                   .arg(columns.join(QLatin1Char(',')), table[QStringLiteral("name")].toString()));
     QCOMPARE(QJsonDocument::fromJson(stored.value(0).toUtf8()).array(),
              table[QStringLiteral("rows")].toArray());
-}
-
-/// What stops `action`: the description of the db::DbError it throws, or "done".
-QString failure(const std::function<void()>& action)
-{
-    try {
-        action();
-        return QStringLiteral("done");
-    } catch (const db::DbError& error) {
-        return error.description();
-    }
 }
 
 QJsonArray twoTables()
@@ -406,7 +396,7 @@ private Q_SLOTS:
         const QStringList filesBefore = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
         const QByteArray sourceBefore = contents(source);
         const QByteArray databaseBefore = contents(database);
-        const QString said = failure([&] {
+        const QString said = refusal([&] {
             importAccessDatabase(source, database, [&](const importing::ImportProgress& progress) {
                 return option != "stop" || progress.rows < 20;
             });
@@ -439,7 +429,7 @@ private Q_SLOTS:
             QFile::remove(source);
             QVERIFY(QFile::copy(whole, source));
             QVERIFY(QFile::resize(source, kept * pageSize));
-            const QString said = failure([&] { importAccessDatabase(source, m_database); });
+            const QString said = refusal([&] { importAccessDatabase(source, m_database); });
             QVERIFY2(
                 said.contains(QStringLiteral("dañado o incompleto")),
                 qPrintable(QStringLiteral("%1 of %2 pages: %3").arg(kept).arg(pages).arg(said)));
@@ -464,7 +454,7 @@ private Q_SLOTS:
         // Damaged, it stops the start: never the sample chart instead, at this start or the next.
         QVERIFY(QFile::resize(mdb, before.size() - 100));
         for (int start = 0; start < 2; ++start) {
-            const QString said = failure(prepararCarpetaDeDatos);
+            const QString said = refusal(prepararCarpetaDeDatos);
             QVERIFY2(
                 said.startsWith(
                     QStringLiteral("No se pudo importar «%1»: el archivo está dañado").arg(mdb)),
